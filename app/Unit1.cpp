@@ -1,0 +1,527 @@
+#include "Unit1.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <stdexcept>
+
+#include "error_box.h"
+#include "launch.h"
+#include "module_path.h"
+#include "settings_io.h"
+#include "slot_names.h"
+
+namespace dorimo {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+const char kFormClass[] = "TForm1";
+const char kCaption[] = "ドリモ丸";
+constexpr int kLeft = 136, kTop = 110;             // screen pixels
+constexpr int kClientWidth = 767, kClientHeight = 325;
+constexpr UINT kTimerInterval = 10000;             // ms
+
+// The open-file glyph as an icon whose background, the colour of its
+// bottom-left pixel, is masked out.
+HICON make_glyph_icon(HINSTANCE instance) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap) return nullptr;
+    DIBSECTION dib{};
+    GetObjectA(bitmap, sizeof dib, &dib);
+    const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight;
+    const int stride = dib.dsBm.bmWidthBytes;
+    auto* bits = static_cast<BYTE*>(dib.dsBm.bmBits);  // bottom-up, 24 bits per pixel
+    const BYTE background[3] = {bits[0], bits[1], bits[2]};
+
+    const int mask_stride = (w + 15) / 16 * 2;
+    std::vector<BYTE> mask(static_cast<std::size_t>(mask_stride * h), 0);
+    for (int y = 0; y < h; ++y) {
+        BYTE* row = bits + (h - 1 - y) * stride;  // top row first, as the mask is
+        for (int x = 0; x < w; ++x) {
+            BYTE* p = row + 3 * x;
+            if (p[0] == background[0] && p[1] == background[1] && p[2] == background[2]) {
+                mask[static_cast<std::size_t>(y * mask_stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
+                p[0] = p[1] = p[2] = 0;
+            }
+        }
+    }
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = CreateBitmap(w, h, 1, 1, mask.data());
+    info.hbmColor = bitmap;
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(info.hbmMask);
+    DeleteObject(bitmap);
+    return icon;
+}
+
+// The window font's face, or the first Japanese substitute present.
+std::string font_face() {
+    static const char* const faces[] = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic"};
+    HDC dc = GetDC(nullptr);
+    std::string chosen = faces[0];
+    for (const char* face : faces) {
+        HFONT f = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, face);
+        HGDIOBJ old = SelectObject(dc, f);
+        char got[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof got, got);
+        SelectObject(dc, old);
+        DeleteObject(f);
+        if (lstrcmpiA(got, face) == 0) {
+            chosen = face;
+            break;
+        }
+    }
+    ReleaseDC(nullptr, dc);
+    return chosen;
+}
+
+// Labels are as wide as their text in their font.
+int text_width(HFONT font, const std::string& text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the window
+
+TForm1::TForm1(HINSTANCE instance, HWND application)
+    : instance_(instance),
+      application_(application),
+      stamp_format_(make_system_stamp_format()),
+      slots_(*this, clock_, *stamp_format_) {
+    Form1 = this;
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "MAINICON");
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    RegisterClassExA(&wc);
+
+    // The font is scaled to the screen's resolution; every position and size
+    // follows the ratio of its character height to 12.
+    HDC screen = GetDC(nullptr);
+    font_height_ = MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT r{0, 0, scale(kClientWidth), scale(kClientHeight)};
+    AdjustWindowRectEx(&r, style, FALSE, 0);
+    CreateWindowExA(0, kFormClass, kCaption, style, kLeft, kTop, r.right - r.left, r.bottom - r.top,
+                    application_, nullptr, instance, this);
+    if (!window_) throw std::runtime_error("window creation failed");
+    taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+
+    create_controls();
+    guarded(&TForm1::FormCreate);
+}
+
+TForm1::~TForm1() {
+    if (window_) DestroyWindow(window_);
+    for (auto& f : fonts_) DeleteObject(f.second);
+    if (glyph_) DestroyIcon(glyph_);
+    Form1 = nullptr;
+}
+
+int TForm1::scale(int pixels) const { return MulDiv(pixels, font_height_, 12); }
+
+HFONT TForm1::font(int height, bool bold) {
+    HFONT& f = fonts_[{height, bold}];
+    if (!f) {
+        static const std::string face = font_face();
+        f = CreateFontA(-scale(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+    }
+    return f;
+}
+
+void TForm1::create_controls() {
+    glyph_ = make_glyph_icon(instance_);
+    int id = kFirstControlId;
+    for (ControlSpec& spec : form_layout()) {
+        Component c;
+        c.spec = spec;
+        c.id = id++;
+        const char* cls = "BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD ex_style = 0;
+        int height = spec.height;
+        switch (spec.kind) {
+        case Kind::Label: cls = "STATIC"; style |= SS_LEFT | SS_NOPREFIX; break;
+        case Kind::Check: style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+        case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+        case Kind::BitBtn: style |= BS_PUSHBUTTON | BS_ICON | WS_TABSTOP; break;
+        case Kind::Combo:
+            cls = "COMBOBOX";
+            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+            height += 12 * 8 + 2;  // the list below the box
+            break;
+        case Kind::Edit: cls = "EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; ex_style = WS_EX_CLIENTEDGE; break;
+        case Kind::ReadOnlyEdit:
+            cls = "EDIT";
+            style |= ES_AUTOHSCROLL | WS_DISABLED | WS_TABSTOP;
+            ex_style = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Memo:
+            cls = "EDIT";
+            style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
+            ex_style = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Timer:
+        case Kind::OpenDialog: break;
+        }
+        if (spec.kind != Kind::Timer && spec.kind != Kind::OpenDialog) {
+            HFONT f = font(spec.font_height, spec.bold);
+            const int width = spec.kind == Kind::Label ? text_width(f, spec.text) : scale(spec.width);
+            c.hwnd = CreateWindowExA(ex_style, cls, spec.text.c_str(), style, scale(spec.left), scale(spec.top),
+                                     width, scale(height), window_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
+            SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+        }
+        switch (spec.kind) {
+        case Kind::Combo:
+            for (const std::string& item : spec.items)
+                SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, scale(12));
+            SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(spec.text_limit), 0);
+            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr))  // room for two digits
+                SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            SetWindowTextA(c.hwnd, spec.text.c_str());
+            break;
+        case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.text_limit), 0); break;
+        case Kind::Memo: SendMessageA(c.hwnd, EM_SETLIMITTEXT, 0, 0); break;  // no limit on the log
+        case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
+        default: break;
+        }
+        by_id_[c.id] = components_.size();
+        components_.push_back(std::move(c));
+    }
+}
+
+TForm1::Component& TForm1::named(const std::string& name) { return components_.at(find_component(*this, name)); }
+
+// ------------------------------------------------------ SlotForm over controls
+
+std::string TForm1::text(std::size_t i) const {
+    HWND h = components_.at(i).hwnd;
+    if (!h) return "";
+    std::string buf(static_cast<std::size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+    buf.resize(static_cast<std::size_t>(GetWindowTextA(h, &buf[0], static_cast<int>(buf.size()))));
+    return buf;
+}
+
+void TForm1::set_text(std::size_t i, const std::string& text) {
+    if (HWND h = components_.at(i).hwnd) SetWindowTextA(h, text.c_str());
+}
+
+bool TForm1::checked(std::size_t i) const {
+    HWND h = components_.at(i).hwnd;
+    return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm1::set_checked(std::size_t i, bool checked) {
+    if (HWND h = components_.at(i).hwnd) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TForm1::timer_enabled(std::size_t i) const { return components_.at(i).timer_on; }
+
+void TForm1::set_timer_enabled(std::size_t i, bool enabled) {
+    Component& c = components_.at(i);
+    c.timer_on = enabled;
+    if (!enabled) {
+        KillTimer(window_, static_cast<UINT_PTR>(c.id));
+    } else if (!SetTimer(window_, static_cast<UINT_PTR>(c.id), kTimerInterval, nullptr)) {
+        throw Error("タイマーを取得できません");
+    }
+}
+
+void TForm1::click(std::size_t i) {
+    const auto& table = handlers();
+    const auto handler = table.find(components_.at(i).spec.name);
+    if (handler != table.end()) (this->*(handler->second))();
+}
+
+void TForm1::replace_last_log_line(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    // Positions come from the control itself: they count characters, not bytes.
+    HWND memo = named("MEMOMO").hwnd;
+    const LRESULT last = SendMessageA(memo, EM_GETLINECOUNT, 0, 0) - 1;
+    const LRESULT start = SendMessageA(memo, EM_LINEINDEX, static_cast<WPARAM>(last), 0);
+    SendMessageA(memo, EM_SETSEL, static_cast<WPARAM>(start), -1);
+    SendMessageA(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(memo, EM_SCROLLCARET, 0, 0);
+}
+
+void TForm1::open_program(const std::string& program) { open_through_shell(window_, program); }
+
+// ------------------------------------------------------------ message routing
+
+const std::map<std::string, TForm1::Handler>& TForm1::handlers() {
+    static const std::map<std::string, Handler> table = {
+        {"btnGO1", &TForm1::btnGO1Click},   {"btnGO2", &TForm1::btnGO2Click},
+        {"btnGO3", &TForm1::btnGO3Click},   {"btnGO4", &TForm1::btnGO4Click},
+        {"btnGO5", &TForm1::btnGO5Click},   {"btnRUN1", &TForm1::btnRUN1Click},
+        {"btnRUN2", &TForm1::btnRUN2Click}, {"btnRUN3", &TForm1::btnRUN3Click},
+        {"btnRUN4", &TForm1::btnRUN4Click}, {"btnRUN5", &TForm1::btnRUN5Click},
+        {"BitBtn1", &TForm1::BitBtn1Click}, {"BitBtn2", &TForm1::BitBtn2Click},
+        {"BitBtn3", &TForm1::BitBtn3Click}, {"BitBtn4", &TForm1::BitBtn4Click},
+        {"BitBtn5", &TForm1::BitBtn5Click}, {"Timer1", &TForm1::Timer1Timer},
+        {"Timer2", &TForm1::Timer2Timer},   {"Timer3", &TForm1::Timer3Timer},
+        {"Timer4", &TForm1::Timer4Timer},   {"Timer5", &TForm1::Timer5Timer},
+        {"btnTRAY", &TForm1::btnTRAYClick}, {"btnSAVE", &TForm1::btnSAVEClick},
+    };
+    return table;
+}
+
+LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+        self->window_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcA(hwnd, message, wparam, lparam);
+    try {
+        return self->tray_msg_rtn(message, wparam, lparam);
+    } catch (const std::exception& e) {
+        self->show_error(e.what());
+    } catch (...) {
+        self->show_error("不明なエラーです");
+    }
+    return 0;
+}
+
+void TForm1::guarded(void (TForm1::*handler)()) {
+    try {
+        (this->*handler)();
+    } catch (const std::exception& e) {
+        show_error(e.what());
+    }
+}
+
+void TForm1::show_error(const std::string& message) {
+    show_error_box(IsWindowVisible(window_) ? window_ : application_, message);
+}
+
+// The window's own message procedure: the notification icon's messages here,
+// everything else to the inherited procedure.
+LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TRAYICON) {
+        if (lparam == WM_LBUTTONDBLCLK) guarded(&TForm1::tray_back_rtn);
+        return 0;
+    }
+    if (message == taskbar_created_ && in_tray_) notify_icon(NIM_ADD, tray_record_);
+    return inherited(message, wparam, lparam);
+}
+
+LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND: {
+        const auto c = by_id_.find(LOWORD(wparam));
+        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && lparam) {
+            const auto& table = handlers();
+            const auto handler = table.find(components_[c->second].spec.name);
+            if (handler != table.end()) guarded(handler->second);
+        }
+        return 0;
+    }
+    case WM_TIMER: {
+        const auto c = by_id_.find(static_cast<int>(wparam));
+        if (c != by_id_.end() && components_[c->second].timer_on) {
+            const auto& table = handlers();
+            const auto handler = table.find(components_[c->second].spec.name);
+            if (handler != table.end()) guarded(handler->second);
+        }
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(window_, &ps);
+        EndPaint(window_, &ps);
+        guarded(&TForm1::FormPaint);
+        return 0;
+    }
+    case WM_CLOSE:
+        try {
+            FormClose();
+            DestroyWindow(window_);
+        } catch (const std::exception& e) {
+            show_error(e.what());
+            // The close stops here; a window left hidden in the notification
+            // area would be out of the user's reach, so it comes back.
+            if (in_tray_ || !IsWindowVisible(window_)) {
+                in_tray_ = false;
+                set_in_taskbar(true);
+                ShowWindow(window_, SW_SHOWNORMAL);
+            }
+        }
+        return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION:
+        if (wparam) session_ending();
+        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_NCDESTROY: {
+        HWND closing = window_;
+        window_ = nullptr;
+        return DefWindowProcA(closing, message, wparam, lparam);
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            HWND f = GetFocus();
+            if (f && IsChild(window_, f)) focus_ = f;
+        } else {
+            SetFocus(focus_ ? focus_ : named("btnTRAY").hwnd);
+        }
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) == SC_MINIMIZE) {
+            ShowWindow(application_, SW_MINIMIZE);  // the taskbar entry's window minimises
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
+        int background = COLOR_BTNFACE;
+        if (c != by_id_.end()) {
+            const ControlSpec& spec = components_[c->second].spec;
+            if (spec.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
+            if (spec.kind == Kind::Memo) background = COLOR_WINDOW;
+            if (spec.kind == Kind::Label)
+                SetTextColor(dc, spec.colour != CLR_INVALID ? spec.colour : GetSysColor(COLOR_WINDOWTEXT));
+        }
+        SetBkColor(dc, GetSysColor(background));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+    }
+    default: break;
+    }
+    return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+// -------------------------------------------------------------- the handlers
+
+void TForm1::FormCreate() {
+    const auto profile = make_system_profile();
+    load_settings(*this, *profile, settings_path(module_path()));
+}
+
+void TForm1::btnSAVEClick() {
+    const auto profile = make_system_profile();
+    save_settings(*this, *profile, settings_path(module_path()));
+}
+
+void TForm1::FormPaint() {
+    if (!first_paint_done_ && checked(find_component(*this, "chkTORAY"))) tray_rtn();
+    first_paint_done_ = true;
+}
+
+void TForm1::FormClose() {
+    // The icon goes whether or not it is shown; the in-tray flag stays as it is.
+    tray_record_.cbSize = sizeof tray_record_;
+    tray_record_.hWnd = window_;
+    tray_record_.uID = kTrayIconId;
+    notify_icon(NIM_DELETE, tray_record_);
+    click(find_component(*this, "btnSAVE"));
+}
+
+// The session ends without the window being closed: save as a close does,
+// quietly, since nothing may hold the end of the session up.
+void TForm1::session_ending() {
+    try {
+        FormClose();
+    } catch (...) {
+    }
+}
+
+void TForm1::choose_program(const std::string& digit) {
+    Component& dialog = named("OpenDialog" + digit);
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    EnableWindow(window_, FALSE);  // the program takes no input while the dialog is open
+    const auto chosen = dialog.chooser.choose(application_, window_);
+    EnableWindow(window_, TRUE);
+    if (active) SetActiveWindow(active);
+    if (focus) SetFocus(focus);
+    if (chosen) set_text(find_component(*this, control_name(kPathPrefix, digit)), *chosen);
+}
+
+// ----------------------------------------------------- the notification area
+
+void TForm1::btnTRAYClick() { tray_rtn(); }
+
+void TForm1::tray_rtn() {
+    if (in_tray_) return;
+    fill_notify_record(tray_record_, window_, LoadIconA(instance_, "MAINICON"));
+    notify_icon(NIM_ADD, tray_record_);
+    in_tray_ = true;
+    ShowWindow(window_, SW_HIDE);
+    set_in_taskbar(false);
+}
+
+void TForm1::tray_del_rtn() {
+    if (!in_tray_) return;
+    tray_record_.cbSize = sizeof tray_record_;
+    tray_record_.hWnd = window_;
+    tray_record_.uID = kTrayIconId;
+    notify_icon(NIM_DELETE, tray_record_);
+    in_tray_ = false;
+}
+
+void TForm1::tray_back_rtn() {
+    tray_del_rtn();
+    set_in_taskbar(true);
+    ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
+}
+
+// The taskbar entry belongs to the application's window: it goes and comes
+// with the main window.
+void TForm1::set_in_taskbar(bool shown) {
+    if (!shown) {
+        ShowWindow(application_, SW_HIDE);
+    } else {
+        ShowWindow(application_, IsIconic(application_) ? SW_RESTORE : SW_SHOWNOACTIVATE);
+    }
+}
+
+// ------------------------------------------------------------ message loop
+
+int TForm1::run(int show_command) {
+    set_in_taskbar(true);
+    switch (show_command) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+    case SW_FORCEMINIMIZE:
+        ShowWindow(window_, SW_SHOWNORMAL);
+        ShowWindow(application_, SW_MINIMIZE);
+        break;
+    case SW_SHOWMAXIMIZED: ShowWindow(window_, SW_SHOWMAXIMIZED); break;
+    default: ShowWindow(window_, SW_SHOWNORMAL); break;
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (window_ && IsDialogMessageA(window_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace dorimo

@@ -1,0 +1,33 @@
+// The main window's components: kinds, positions, texts, in creation order.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace dorimo {
+
+enum class Kind { Label, Check, Combo, Edit, ReadOnlyEdit, Button, BitBtn, Memo, Timer, OpenDialog };
+
+// One component of the window, as laid out at 96 pixels per inch.
+struct ControlSpec {
+    std::string name;
+    Kind kind = Kind::Label;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string text;
+    bool bold = false;
+    COLORREF colour = CLR_INVALID;  // CLR_INVALID: the window-text colour
+    int font_height = 12;
+    int text_limit = 0;  // characters that can be typed; 0: no limit of ours
+    std::string hint;    // attached, never shown
+    std::vector<std::string> items;
+};
+
+// The window's components in creation order: labels, then the tab order,
+// then the timers and dialogs. Component i has the control id 100 + i.
+std::vector<ControlSpec> form_layout();
+
+constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
+
+}  // namespace dorimo
