@@ -1,0 +1,221 @@
+#include "app_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "layout.h"
+
+namespace e2e {
+
+bool wait_for(const std::function<bool()>& condition, int ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
+        Sleep(20);
+    }
+}
+
+std::string new_temp_folder() {
+    static int counter = 0;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    for (;;) {
+        char name[MAX_PATH + 64];
+        std::snprintf(name, sizeof name, "%sdorimo-e2e-%lu-%d", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(name, nullptr)) return name;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create a folder");
+    }
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string stamp_of(const SYSTEMTIME& t) {
+    char date[128] = {}, time[128] = {};
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
+    if (t.wHour == 0 && t.wMinute == 0 && t.wSecond == 0) return date;
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &t, nullptr, time, sizeof time);
+    return std::string(date) + " " + time;
+}
+
+static ULONGLONG seconds_of(const SYSTEMTIME& t) {
+    FILETIME ft;
+    SystemTimeToFileTime(&t, &ft);
+    return ((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 10000000ULL;
+}
+
+bool stamp_between(const std::string& stamp, const SYSTEMTIME& before, const SYSTEMTIME& after) {
+    for (ULONGLONG s = seconds_of(before); s <= seconds_of(after); ++s) {
+        const ULONGLONG ticks = s * 10000000ULL;
+        FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        SYSTEMTIME t;
+        FileTimeToSystemTime(&ft, &t);
+        if (stamp_of(t) == stamp) return true;
+    }
+    return false;
+}
+
+std::string window_text(HWND window) {
+    char buf[65536];
+    const LRESULT n = SendMessageA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return std::string(buf, static_cast<std::size_t>(n));
+}
+
+std::vector<HWND> process_windows(DWORD pid, const char* window_class) {
+    struct Search {
+        DWORD pid;
+        const char* cls;
+        std::vector<HWND> found;
+    } search{pid, window_class, {}};
+    struct Each {
+        static BOOL CALLBACK window(HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (owner == s->pid && lstrcmpA(cls, s->cls) == 0) s->found.push_back(w);
+            return TRUE;
+        }
+    };
+    EnumWindows(Each::window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string message_box_text(HWND box) {
+    // The message is the box's static control that is not its icon.
+    std::string text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(c, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 && !(GetWindowLongA(c, GWL_STYLE) & SS_ICON)) {
+            const std::string t = window_text(c);
+            if (!t.empty()) text = t;
+        }
+    }
+    return text;
+}
+
+App::App() : App(Options{}) {}
+
+App::App(const Options& options) : exe_name_(options.exe_name) {
+    folder_ = options.folder.empty() ? new_temp_folder() : options.folder;
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string program = self;
+    program = program.substr(0, program.find_last_of('\\') + 1) + "dorimo.exe";
+    if (!CopyFileA(program.c_str(), exe_path().c_str(), FALSE)) throw std::runtime_error("cannot copy " + program);
+    if (options.ini_is_directory) CreateDirectoryA(ini_path().c_str(), nullptr);
+    if (!options.ini.empty()) write_file(ini_path(), options.ini);
+
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string command = "\"" + exe_path() + "\"";
+    if (!CreateProcessA(exe_path().c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
+                        &process_))
+        throw std::runtime_error("cannot start " + exe_path());
+    WaitForInputIdle(process_.hProcess, 10000);
+    wait_for(
+        [&] {
+            for (HWND w : process_windows(process_.dwProcessId, "TForm1")) form_ = w;
+            return form_ != nullptr && (IsWindowVisible(form_) || wait_for_message_box(0));
+        },
+        15000);
+    if (!form_) throw std::runtime_error("the window did not appear");
+}
+
+App::~App() {
+    if (running()) {
+        // Leave nothing behind: a close, and if that is refused, the end.
+        for (HWND box = wait_for_message_box(0); box; box = wait_for_message_box(0)) PostMessageA(box, WM_CLOSE, 0, 0);
+        if (form_ && IsWindow(form_)) PostMessageA(form_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_.hProcess, 3000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 3000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool App::running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+HWND App::application_window() const {
+    const auto w = process_windows(process_.dwProcessId, "TApplication");
+    return w.empty() ? nullptr : w.front();
+}
+
+HWND App::control(const std::string& name) const {
+    const auto layout = dorimo::form_layout();
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (layout[i].name == name) return GetDlgItem(form_, dorimo::kFirstControlId + static_cast<int>(i));
+    }
+    throw std::runtime_error("no control " + name);
+}
+
+std::string App::text(const std::string& name) const { return window_text(control(name)); }
+
+void App::set_text(const std::string& name, const std::string& text) {
+    SendMessageA(control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void App::type(const std::string& name, const std::string& keys) {
+    HWND target = control(name);
+    if (HWND edit = FindWindowExA(target, nullptr, "Edit", nullptr)) target = edit;  // a drop-down list's box
+    for (unsigned char c : keys) SendMessageA(target, WM_CHAR, c, 1);
+}
+
+bool App::checked(const std::string& name) const {
+    return SendMessageA(control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void App::set_checked(const std::string& name, bool checked) {
+    if (this->checked(name) != checked) click(name);
+}
+
+void App::click(const std::string& name) { SendMessageA(control(name), BM_CLICK, 0, 0); }
+
+void App::post_click(const std::string& name) { PostMessageA(control(name), BM_CLICK, 0, 0); }
+
+std::vector<std::string> App::log() const {
+    const std::string all = text("MEMOMO");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = all.find("\r\n", start);
+        lines.push_back(all.substr(start, end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 2;
+    }
+}
+
+HWND App::wait_for_message_box(int ms) const {
+    HWND box = nullptr;
+    wait_for(
+        [&] {
+            for (HWND w : process_windows(process_.dwProcessId, "#32770")) {
+                if (IsWindowVisible(w)) box = w;
+            }
+            return box != nullptr;
+        },
+        ms);
+    return box;
+}
+
+bool App::close(int ms) {
+    PostMessageA(form_, WM_CLOSE, 0, 0);
+    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0;
+}
+
+}  // namespace e2e

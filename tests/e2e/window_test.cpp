@@ -1,0 +1,276 @@
+// The main window as a user meets it: layout, arming by clicks, loading,
+// saving, the error box, keyboard order and the end of a session.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "layout.h"
+
+namespace e2e {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+SYSTEMTIME now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+
+RECT client_rect_of(HWND form, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// A settings file as a save writes it, with the given sections' keys set.
+std::string ini_text(const std::vector<std::pair<std::string, std::string>>& keys_by_section) {
+    std::string out;
+    std::string section;
+    for (const auto& [sec, line] : keys_by_section) {
+        if (sec != section) out += "[" + sec + "]\r\n";
+        section = sec;
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+// The bytes a save writes for default slots, with changes per key.
+std::string saved_ini(const std::vector<std::pair<std::string, std::string>>& changes = {}) {
+    std::vector<std::pair<std::string, std::string>> keys{{"main", "tray=0"}};
+    for (const char* n : {"1", "2", "3", "4", "5"}) {
+        const std::string s = std::string("rtn") + n;
+        for (int d = 1; d <= 7; ++d) keys.push_back({s, "chk" + std::string(n) + std::to_string(d) + "=0"});
+        keys.push_back({s, std::string("H") + n + "=00"});
+        keys.push_back({s, std::string("M") + n + "=00"});
+        keys.push_back({s, std::string("path") + n + "=notepad"});
+        keys.push_back({s, std::string("MAE") + n + "="});
+        keys.push_back({s, std::string("TUGI") + n + "="});
+    }
+    for (const auto& [key, value] : changes) {
+        for (auto& k : keys) {
+            if (k.second.substr(0, k.second.find('=')) == key) k.second = key + "=" + value;
+        }
+    }
+    return ini_text(keys);
+}
+
+TEST(Window, FreshStartShowsEveryControlInPlace) {
+    App app;
+    RECT client;
+    GetClientRect(app.form(), &client);
+    EXPECT_EQ(client.right, 767);
+    EXPECT_EQ(client.bottom, 325);
+    RECT window;
+    GetWindowRect(app.form(), &window);
+    EXPECT_EQ(window.left, 136);
+    EXPECT_EQ(window.top, 110);
+    EXPECT_EQ(window_text(app.form()), "ドリモ丸");
+    ASSERT_NE(app.application_window(), nullptr);
+    EXPECT_EQ(window_text(app.application_window()), "ドリモ玉");
+    EXPECT_FALSE(GetWindowLongA(app.form(), GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+
+    for (const dorimo::ControlSpec& spec : dorimo::form_layout()) {
+        if (spec.kind == dorimo::Kind::Timer || spec.kind == dorimo::Kind::OpenDialog) continue;
+        HWND c = app.control(spec.name);
+        ASSERT_NE(c, nullptr) << spec.name;
+        const RECT r = client_rect_of(app.form(), c);
+        EXPECT_EQ(r.left, spec.left) << spec.name;
+        EXPECT_EQ(r.top, spec.top) << spec.name;
+        const bool label = spec.kind == dorimo::Kind::Label, combo = spec.kind == dorimo::Kind::Combo;
+        EXPECT_EQ(r.right - r.left, label ? r.right - r.left : spec.width) << spec.name;
+        EXPECT_EQ(r.bottom - r.top, label || combo ? r.bottom - r.top : spec.height) << spec.name;
+        EXPECT_EQ(window_text(c), spec.text) << spec.name;
+        EXPECT_EQ(IsWindowEnabled(c) != 0, spec.kind != dorimo::Kind::ReadOnlyEdit) << spec.name;
+        EXPECT_FALSE(SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED && !combo && !label) << spec.name;
+    }
+    EXPECT_EQ(app.log(), Lines{">"});
+    EXPECT_EQ(app.text("Label2"), "登録1");
+    EXPECT_EQ(app.text("Label20"), "登録5");
+
+    // Limits on typing, and the lists of the drop-down boxes.
+    EXPECT_EQ(SendMessageA(app.control("ex_path3"), EM_GETLIMITTEXT, 0, 0), 200);
+    EXPECT_EQ(SendMessageA(FindWindowExA(app.control("cbH3"), nullptr, "Edit", nullptr), EM_GETLIMITTEXT, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(app.control("cbH1"), CB_GETCOUNT, 0, 0), 24);
+    EXPECT_EQ(SendMessageA(app.control("cbM1"), CB_GETCOUNT, 0, 0), 6);
+    wchar_t item[8] = {};
+    SendMessageW(app.control("cbH1"), CB_GETLBTEXT, 23, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(std::wstring(item), L"23");
+    SendMessageW(app.control("cbM5"), CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(std::wstring(item), L"50");
+    app.type("ex_path1", std::string(250, 'a'));
+    EXPECT_EQ(app.text("ex_path1").size(), 200u);  // "notepad" and 193 typed
+
+    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Window, ArmingDisarmingAndRepairByClicks) {
+    App app;
+    app.set_checked("chk12", true);
+    app.set_checked("chk16", true);
+    app.set_text("cbH1", "ab");
+    app.set_text("cbM1", "7");
+    const SYSTEMTIME before = now();
+    app.click("btnGO1");
+    const SYSTEMTIME after = now();
+    EXPECT_EQ(app.text("cbH1"), "00");
+    EXPECT_EQ(app.text("cbM1"), "07");
+    EXPECT_EQ(app.text("btnGO1"), "停止");
+    const std::string next = app.text("txtTUGI1");
+    ASSERT_EQ(next.size(), 19u);
+    EXPECT_EQ(next.substr(10), " 00:07:00");
+
+    Lines log = app.log();
+    ASSERT_EQ(log.size(), 2u);
+    const std::string head = "登録1予約 ", tail = "  次回実行日時<" + next + ">";
+    ASSERT_EQ(log[0].substr(0, head.size()), head);
+    ASSERT_GT(log[0].size(), head.size() + tail.size());
+    EXPECT_EQ(log[0].substr(log[0].size() - tail.size()), tail);
+    EXPECT_TRUE(stamp_between(log[0].substr(head.size(), log[0].size() - head.size() - tail.size()), before, after))
+        << log[0];
+
+    app.click("btnGO1");
+    EXPECT_EQ(app.text("btnGO1"), "予約");
+    EXPECT_EQ(app.text("txtTUGI1"), "");
+    app.click("btnGO4");  // no day checked: stays disarmed
+    log = app.log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[1].rfind("登録1停止 ", 0), 0u) << log[1];
+    EXPECT_EQ(log[2].rfind("登録4停止 ", 0), 0u) << log[2];
+    EXPECT_EQ(log[3], ">");
+}
+
+TEST(Window, LoadsArmedSlotsInSlotOrderAndSavesEveryKey) {
+    App::Options options;
+    options.ini =
+        "[main]\r\ntray=0\r\n"
+        "[rtn1]\r\nchk12=1\r\nH1=13\r\nM1=20\r\nTUGI1=2000/01/01 00:00:00\r\nMAE1=2024/04/29 13:20:00\r\n"
+        "[rtn2]\r\nTUGI2=stored\r\n"
+        "[RTN3]\r\nChk31=1\r\nchk37=$1\r\nTUGI3=x\r\npath3=\r\n"
+        "[rtn4]\r\nH4=ab\r\nTUGI4=\r\n"
+        "[other]\r\nkeep=this\r\n";
+    App app(options);
+    const Lines log = app.log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0].rfind("登録1予約 ", 0), 0u) << log[0];
+    EXPECT_EQ(log[1].rfind("登録2停止 ", 0), 0u) << log[1];
+    EXPECT_EQ(log[2].rfind("登録3予約 ", 0), 0u) << log[2];
+    EXPECT_EQ(app.text("btnGO1"), "停止");
+    EXPECT_EQ(app.text("btnGO2"), "予約");
+    EXPECT_EQ(app.text("txtTUGI2"), "");
+    EXPECT_EQ(app.text("txtTUGI1").substr(10), " 13:20:00");
+    EXPECT_EQ(app.text("txtMAE1"), "2024/04/29 13:20:00");
+    EXPECT_EQ(app.text("ex_path3"), "");
+    EXPECT_EQ(app.text("ex_path1"), "notepad");
+    EXPECT_EQ(app.text("cbH4"), "ab");
+    EXPECT_TRUE(app.checked("chk31"));
+    EXPECT_TRUE(app.checked("chk37"));
+
+    app.click("btnSAVE");
+    const std::string saved = read_file(app.ini_path());
+    for (const char* line : {"chk12=1\r\n", "H1=13\r\n", "TUGI2=\r\n", "H4=ab\r\n", "path3=\r\n", "keep=this\r\n"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line;
+    EXPECT_NE(saved.find("TUGI1=" + app.text("txtTUGI1") + "\r\n"), std::string::npos);
+
+    app.set_checked("chkTORAY", true);
+    ASSERT_TRUE(app.close());
+    EXPECT_NE(read_file(app.ini_path()).find("tray=1\r\n"), std::string::npos);
+}
+
+TEST(Window, FirstSaveIntoAnEmptyFolderWritesTheKeysInOrder) {
+    App app;
+    app.set_text("cbH2", "9");
+    app.click("btnSAVE");
+    EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"H2", "9"}}));
+}
+
+TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
+    App::Options options;
+    options.ini_is_directory = true;
+    App app(options);
+
+    app.post_click("btnSAVE");
+    HWND box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(window_text(box), "ドリモ玉");
+    EXPECT_EQ(message_box_text(box), app.ini_path() + " に書き込めません.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+
+    // A close fails the same way, and the program goes on.
+    PostMessageA(app.form(), WM_CLOSE, 0, 0);
+    box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box), app.ini_path() + " に書き込めません.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(app.running());
+    EXPECT_TRUE(IsWindowVisible(app.form()));
+
+    // From the notification area the window comes back after the box.
+    app.click("btnTRAY");
+    ASSERT_FALSE(IsWindowVisible(app.form()));
+    PostMessageA(app.form(), WM_CLOSE, 0, 0);
+    box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+    EXPECT_TRUE(IsWindowVisible(app.application_window()));
+
+    // Once the file can be written, the close goes through.
+    RemoveDirectoryA(app.ini_path().c_str());
+    EXPECT_TRUE(app.close());
+    EXPECT_EQ(read_file(app.ini_path()), saved_ini());
+}
+
+HWND focused_control(const App& app) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(app.form(), nullptr), &info);
+    return info.hwndFocus;
+}
+
+TEST(Window, TabMovesThroughTheControlsInOrder) {
+    App app;
+    ASSERT_TRUE(wait_for([&] { return focused_control(app) == app.control("btnTRAY"); }));
+    auto tab = [&](const char* expected) {
+        HWND from = focused_control(app);
+        PostMessageA(from, WM_KEYDOWN, VK_TAB, 0);
+        PostMessageA(from, WM_KEYUP, VK_TAB, 0xC0000001);
+        EXPECT_TRUE(wait_for([&] { return focused_control(app) == app.control(expected); }, 3000)) << expected;
+    };
+    tab("chkTORAY");
+    tab("chk11");
+    app.click("btnGO2");  // a click gives the button the focus
+    ASSERT_EQ(focused_control(app), app.control("btnGO2"));
+    tab("btnSAVE");
+    tab("BitBtn1");
+    tab("BitBtn2");
+    tab("chk31");
+}
+
+TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
+    App app;
+    app.set_text("ex_path5", "calc");
+    SendMessageA(app.form(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"path5", "calc"}}));
+}
+
+TEST(Window, TheLogKeepsEveryLine) {
+    App app;
+    for (int i = 0; i < 1200; ++i) app.click("btnGO3");  // about 40 000 characters
+    const Lines log = app.log();
+    ASSERT_EQ(log.size(), 1201u);
+    EXPECT_EQ(log[1199].rfind("登録3停止 ", 0), 0u) << log[1199];
+    EXPECT_EQ(log.back(), ">");
+    // The newest line is in view.
+    HWND memo = app.control("MEMOMO");
+    const LRESULT first_visible = SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(first_visible, 1100);
+}
+
+}  // namespace
+}  // namespace e2e
