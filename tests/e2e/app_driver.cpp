@@ -131,9 +131,12 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     wait_for(
         [&] {
             for (HWND w : process_windows(process_.dwProcessId, "TForm1")) form_ = w;
-            return form_ != nullptr && (IsWindowVisible(form_) || wait_for_message_box(0));
+            return form_ != nullptr;
         },
         15000);
+    // Shown, or already moved into the notification area, or showing an error.
+    wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(application_window()) || wait_for_message_box(0); },
+             5000);
     if (!form_) throw std::runtime_error("the window did not appear");
 }
 

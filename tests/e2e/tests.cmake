@@ -1,6 +1,7 @@
 # End-to-end tests: the real program under Wine, driven through messages.
 add_executable(e2e_tests
     e2e/app_driver.cpp
+    e2e/shell_test.cpp
     e2e/window_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout)

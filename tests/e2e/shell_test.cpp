@@ -1,0 +1,233 @@
+// The program's ways out to the desktop: programs opened by due runs and run
+// now, the file-open dialog, and the notification-area icon.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+
+#include <shellapi.h>
+
+namespace e2e {
+namespace {
+
+constexpr UINT WM_TRAYICON = WM_USER + 200;
+
+// A batch file that appends its name and arguments to marker.txt beside it.
+std::string make_marker_program(const std::string& folder, const std::string& name) {
+    const std::string path = folder + "\\" + name;
+    write_file(path, "@echo off\r\necho [%~nx0][%*]>>\"%~dp0marker.txt\"\r\n");
+    return path;
+}
+
+std::vector<std::string> marker_lines(const App& app) {
+    const std::string text = read_file(app.folder() + "\\marker.txt");
+    std::vector<std::string> lines;
+    std::size_t start = 0, end;
+    while ((end = text.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+bool starts_with(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The icons in Wine's own notification area, which stands in for a tray
+// when the display has none.
+std::vector<HWND> tray_icons() {
+    std::vector<HWND> icons;
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    if (!tray || !IsWindowVisible(tray)) return icons;
+    for (HWND c = GetWindow(tray, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (IsWindowVisible(c)) icons.push_back(c);
+    }
+    return icons;
+}
+
+TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
+    App app;
+    const std::string program = make_marker_program(app.folder(), "marker.cmd");
+    app.set_text("ex_path2", program);
+    for (const char* day : {"chk21", "chk22", "chk23", "chk24", "chk25", "chk26", "chk27"})
+        app.set_checked(day, true);
+    app.click("btnGO2");
+    const std::string armed_for = app.text("txtTUGI2");
+    app.set_text("txtTUGI2", "2000/01/01 00:00:00");
+
+    // The timers keep ticking while a file-open dialog is open.
+    app.post_click("BitBtn5");
+    const HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+
+    ASSERT_TRUE(wait_for([&] { return app.text("txtMAE2") == "2000/01/01 00:00:00"; }, 15000));
+    ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 10000));
+    EXPECT_EQ(marker_lines(app), std::vector<std::string>{"[marker.cmd][]"});
+    EXPECT_EQ(app.text("txtTUGI2"), armed_for);
+    EXPECT_EQ(app.text("btnGO2"), "停止");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+
+    const auto log = app.log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_TRUE(starts_with(log[1], "登録2実行 ")) << log[1];
+    EXPECT_NE(log[1].find(" 開始★<" + program + ">"), std::string::npos) << log[1];
+    EXPECT_TRUE(starts_with(log[2], "登録2予約 ")) << log[2];
+    EXPECT_NE(log[2].find("  次回実行日時<" + armed_for + ">"), std::string::npos) << log[2];
+
+    // Run now: its line and its run; the slot stays as it was.
+    app.click("btnRUN2");
+    ASSERT_TRUE(wait_for([&] { return marker_lines(app).size() == 2; }, 10000));
+    EXPECT_TRUE(starts_with(app.log()[3], "登録2即実行 "));
+    EXPECT_NE(app.log()[3].find(" <" + program + ">"), std::string::npos);
+    EXPECT_EQ(app.text("txtTUGI2"), armed_for);
+    EXPECT_EQ(app.text("txtMAE2"), "2000/01/01 00:00:00");
+    EXPECT_EQ(app.text("btnGO2"), "停止");
+}
+
+TEST(Launch, TheProgramTextIsPassedWhole) {
+    App app;
+    make_marker_program(app.folder(), "marker.cmd");
+    const std::string whole = make_marker_program(app.folder(), "marker.cmd extra.cmd");
+    app.set_text("ex_path1", whole);  // a name with a blank, no argument split off
+    app.click("btnRUN1");
+    ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 10000));
+    EXPECT_EQ(marker_lines(app), std::vector<std::string>{"[marker.cmd extra.cmd][]"});
+
+    app.set_text("ex_path1", "");
+    app.click("btnRUN1");
+    const auto log = app.log();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[1].substr(log[1].size() - 3), " <>");
+}
+
+HWND file_name_box(HWND dialog) {
+    // The file name field of the dialog (a drop-down list or an edit box).
+    HWND field = GetDlgItem(dialog, 0x47C);  // cmb13
+    if (!field) field = GetDlgItem(dialog, 0x480);  // edt1
+    if (HWND edit = FindWindowExA(field, nullptr, "Edit", nullptr)) field = edit;
+    return field;
+}
+
+TEST(Browse, TheDialogPutsThePathInTheBoxAndRemembersItPerSlot) {
+    App app;
+    const std::string chosen = app.folder() + "\\" + std::string(180, 'p') + ".txt";  // beyond 200 characters, within 260
+    write_file(chosen, "x");
+
+    app.post_click("BitBtn1");
+    HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(app.form()));
+    EXPECT_EQ(window_text(file_name_box(dialog)), "");  // the first time: empty, whatever the box holds
+    SendMessageA(file_name_box(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return app.text("ex_path1") == chosen; }));
+    EXPECT_TRUE(wait_for([&] { return IsWindowEnabled(app.form()) != 0; }));
+
+    // Cancelled: nothing changes. The dialog starts from its own last name.
+    app.set_text("ex_path1", "notepad");
+    app.post_click("BitBtn1");
+    dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    const std::string shown = window_text(file_name_box(dialog));
+    EXPECT_NE(chosen.find(shown), std::string::npos) << shown;
+    EXPECT_FALSE(shown.empty());
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(app.text("ex_path1"), "notepad");
+
+    // Another slot's dialog has its own memory.
+    app.post_click("BitBtn2");
+    dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(window_text(file_name_box(dialog)), "");
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(app.text("ex_path2"), "notepad");
+}
+
+TEST(Tray, TheButtonHidesTheWindowBehindOneIcon) {
+    App app;
+    ASSERT_TRUE(tray_icons().empty());
+    app.click("btnTRAY");
+    EXPECT_FALSE(IsWindowVisible(app.form()));
+    EXPECT_FALSE(IsWindowVisible(app.application_window()));  // no taskbar entry
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+
+    // Mouse messages other than a left double click do nothing.
+    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP})
+        SendMessageA(app.form(), WM_TRAYICON, 92, mouse);
+    EXPECT_FALSE(IsWindowVisible(app.form()));
+    EXPECT_EQ(tray_icons().size(), 1u);
+
+    // A second move into the tray makes no request: an icon taken away from
+    // outside does not come back.
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = app.form();
+    nid.uID = 92;
+    Shell_NotifyIconA(NIM_DELETE, &nid);
+    ASSERT_TRUE(wait_for([] { return tray_icons().empty(); }));
+    app.click("btnTRAY");
+    Sleep(300);
+    EXPECT_TRUE(tray_icons().empty());
+
+    // The shell announcing a new taskbar brings the icon back while in the tray.
+    SendMessageA(app.form(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+
+    // A real double click on the icon: the icon goes, the window comes back.
+    const HWND icon = tray_icons().front();
+    PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 8));
+    ASSERT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+    EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
+    EXPECT_FALSE(IsIconic(app.form()));
+    EXPECT_TRUE(IsWindowVisible(app.application_window()));
+
+    // While shown, the announcement adds nothing.
+    SendMessageA(app.form(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    Sleep(300);
+    EXPECT_TRUE(tray_icons().empty());
+}
+
+TEST(Tray, TheStartUpOptionHidesTheWindowAtItsFirstPaintOnly) {
+    App::Options options;
+    options.ini = "[main]\r\ntray=1\r\n";
+    App app(options);
+    ASSERT_TRUE(wait_for([&] { return !IsWindowVisible(app.form()); }));
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+    EXPECT_TRUE(app.checked("chkTORAY"));
+
+    SendMessageA(app.form(), WM_TRAYICON, 12345, WM_LBUTTONDBLCLK);  // whatever the icon id
+    ASSERT_TRUE(IsWindowVisible(app.form()));
+    RedrawWindow(app.form(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SendMessageA(app.form(), WM_NULL, 0, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(app.form()));
+    EXPECT_TRUE(tray_icons().empty());
+
+    // Closing from the tray removes the icon and saves.
+    app.click("btnTRAY");
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+    app.set_checked("chkTORAY", false);
+    ASSERT_TRUE(app.close());
+    EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
+    EXPECT_NE(read_file(app.ini_path()).find("tray=0\r\n"), std::string::npos);
+}
+
+TEST(Tray, DueRunsHappenWhileInTheTray) {
+    App app;
+    const std::string program = make_marker_program(app.folder(), "marker.cmd");
+    app.set_text("ex_path4", program);
+    app.set_checked("chk41", true);
+    app.click("btnGO4");
+    app.click("btnTRAY");
+    app.set_text("txtTUGI4", "2000/01/01 00:00:00");
+    ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 20000));
+    EXPECT_FALSE(IsWindowVisible(app.form()));
+    EXPECT_TRUE(starts_with(app.log()[1], "登録4実行 "));
+}
+
+}  // namespace
+}  // namespace e2e
