@@ -1,0 +1,363 @@
+// Measures dorimo.exe beside Wine's notepad.exe and prints the figures:
+// start-up time, memory after start-up, CPU time while idle with every slot
+// armed, the executable's size and the cost of one line added to the log.
+// A program that prints figures, never a pass or fail.
+//
+//   bench.exe <dorimo.exe> <notepad.exe> <runs> <idle seconds> <log lines>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double now_ms() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Found {
+    DWORD pid;
+    const char* cls;
+    HWND window;
+};
+
+BOOL CALLBACK find_top(HWND w, LPARAM p) {
+    auto* f = reinterpret_cast<Found*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (owner == f->pid && lstrcmpiA(cls, f->cls) == 0) {
+        f->window = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND top_window(DWORD pid, const char* cls) {
+    Found f{pid, cls, nullptr};
+    EnumWindows(find_top, reinterpret_cast<LPARAM>(&f));
+    return f.window;
+}
+
+BOOL CALLBACK child_dirty(HWND w, LPARAM p) {
+    RECT r;
+    if (IsWindowVisible(w) && GetUpdateRect(w, &r, FALSE)) *reinterpret_cast<bool*>(p) = true;
+    return TRUE;
+}
+
+// True while the window or a visible child of it still waits for a paint.
+bool needs_paint(HWND w) {
+    RECT r;
+    bool dirty = GetUpdateRect(w, &r, FALSE) != FALSE;
+    if (!dirty) EnumChildWindows(w, child_dirty, reinterpret_cast<LPARAM>(&dirty));
+    return dirty;
+}
+
+bool round_trip(HWND w) {
+    DWORD_PTR result;
+    return SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+}
+
+struct Program {
+    const char* label;
+    std::string exe;     // copied into its own folder for dorimo; as is for notepad
+    std::string folder;  // working folder
+    const char* cls;     // class of its main window
+};
+
+struct Started {
+    PROCESS_INFORMATION pi{};
+    HWND window = nullptr;
+    double created = 0, visible = 0, painted = 0;  // ms after the call to CreateProcess
+};
+
+// Starts the program and waits until its main window is shown and painted:
+// visible, then input-idle, then round trips until neither the window nor a
+// child of it has anything left to paint.
+bool start(const Program& p, Started& s) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    std::string command = "\"" + p.exe + "\"";
+    const double t0 = now_ms();
+    if (!CreateProcessA(p.exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, p.folder.c_str(), &si,
+                        &s.pi))
+        return false;
+    s.created = now_ms() - t0;
+    for (;;) {
+        s.window = top_window(s.pi.dwProcessId, p.cls);
+        if (s.window && IsWindowVisible(s.window)) break;
+        if (now_ms() - t0 > 30000) return false;
+        Sleep(1);
+    }
+    s.visible = now_ms() - t0;
+    WaitForInputIdle(s.pi.hProcess, 10000);
+    for (;;) {
+        if (!round_trip(s.window)) return false;
+        if (!needs_paint(s.window)) break;
+        if (now_ms() - t0 > 30000) return false;
+        Sleep(1);
+    }
+    s.painted = now_ms() - t0;
+    return true;
+}
+
+void stop(const Program& p, Started& s) {
+    if (s.window) PostMessageA(s.window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(s.pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(s.pi.hProcess, 1);
+    WaitForSingleObject(s.pi.hProcess, 5000);
+    CloseHandle(s.pi.hThread);
+    CloseHandle(s.pi.hProcess);
+    s = Started{};
+    // A close saves the settings; remove them so that every start is alike.
+    DeleteFileA((p.folder + "\\dorimo.ini").c_str());
+}
+
+double cpu_ms(HANDLE process) {
+    FILETIME c, e, k, u;
+    GetProcessTimes(process, &c, &e, &k, &u);
+    auto v = [](const FILETIME& f) { return (static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(v(k) + v(u)) / 10000.0;
+}
+
+// Controls of dorimo's window by name: id 100 + index in the creation order
+// (see app/layout.cpp: 11 labels, 5 row labels, 5 colons, btnTRAY, chkTORAY,
+// then the rows of 7 day boxes, cbH, cbM, ex_path, txtMAE, txtTUGI, btnGO).
+int row_first_id(int slot) {
+    // Rows 1 and 2, then btnSAVE and BitBtn1-2, then rows 3, 4, 5 each followed by its BitBtn.
+    const int base = 100 + 11 + 5 + 5 + 2;
+    const int row = 7 + 6;
+    switch (slot) {
+    case 1: return base;
+    case 2: return base + row;
+    case 3: return base + 2 * row + 3;
+    case 4: return base + 3 * row + 4;
+    default: return base + 4 * row + 5;
+    }
+}
+int day_box_id(int slot, int day) { return row_first_id(slot) + day - 1; }  // day 1 = Sunday
+int next_run_id(int slot) { return row_first_id(slot) + 7 + 4; }
+int toggle_id(int slot) { return row_first_id(slot) + 7 + 5; }
+int log_id() { return row_first_id(5) + 13 + 1; }
+
+std::wstring text_of(HWND w) {
+    wchar_t buf[256] = {};
+    SendMessageW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+// Committed private memory of a process, region by region.
+double committed_private_kb(HANDLE process) {
+    double total = 0;
+    MEMORY_BASIC_INFORMATION m;
+    for (char* a = nullptr; VirtualQueryEx(process, a, &m, sizeof m) == sizeof m; a = static_cast<char*>(m.BaseAddress) + m.RegionSize) {
+        if (m.State == MEM_COMMIT && m.Type == MEM_PRIVATE) total += m.RegionSize / 1024.0;
+        if (m.RegionSize == 0) break;
+    }
+    return total;
+}
+
+void click(HWND form, int id) { SendMessageA(GetDlgItem(form, id), BM_CLICK, 0, 0); }
+
+void print_ratio_row(const char* what, double ours, double theirs, const char* unit) {
+    std::printf("  %-26s %10.1f %10.1f %-3s  %5.2f x\n", what, ours, theirs, unit, theirs > 0 ? ours / theirs : 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: bench <dorimo.exe> <notepad.exe> <runs> <idle seconds> <log lines>\n");
+        return 2;
+    }
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    const int runs = std::atoi(argv[3]);
+    const int idle_s = std::atoi(argv[4]);
+    const int log_lines = std::atoi(argv[5]);
+
+    // dorimo runs from a folder of its own, as a user would keep it.
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder = std::string(temp) + "dorimo-bench-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string exe = folder + "\\dorimo.exe";
+    if (!CopyFileA(argv[1], exe.c_str(), FALSE)) {
+        std::fprintf(stderr, "cannot copy %s\n", argv[1]);
+        return 1;
+    }
+    Program programs[2] = {{"dorimo", exe, folder, "TForm1"}, {"notepad", argv[2], folder, "Notepad"}};
+
+    // ---- 1, 2: start-up and memory, the two programs alternating
+    std::vector<double> visible[2], painted[2], ws[2], priv[2], committed[2];
+    for (Program& p : programs) {  // once each, unmeasured: warms the caches
+        Started s;
+        if (!start(p, s)) {
+            std::fprintf(stderr, "%s did not start and paint\n", p.label);
+            return 1;
+        }
+        stop(p, s);
+    }
+    for (int i = 0; i < runs; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const int which = (i + k) % 2;  // dorimo first in even runs, notepad first in odd ones
+            Program& p = programs[which];
+            Started s;
+            if (!start(p, s)) {
+                std::fprintf(stderr, "%s did not start and paint\n", p.label);
+                return 1;
+            }
+            Sleep(300);  // settled
+            PROCESS_MEMORY_COUNTERS_EX m{};
+            m.cb = sizeof m;
+            GetProcessMemoryInfo(s.pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
+            visible[which].push_back(s.visible);
+            painted[which].push_back(s.painted);
+            ws[which].push_back(m.WorkingSetSize / 1024.0);
+            // Wine leaves PrivateUsage at 0; PagefileUsage is the same figure on Windows.
+            priv[which].push_back((m.PrivateUsage ? m.PrivateUsage : m.PagefileUsage) / 1024.0);
+            committed[which].push_back(committed_private_kb(s.pi.hProcess));
+            stop(p, s);
+            Sleep(200);
+        }
+        std::fprintf(stderr, "  start-up run %d/%d: dorimo %.0f ms, notepad %.0f ms\n", i + 1, runs,
+                     painted[0].back(), painted[1].back());
+    }
+
+    // ---- 3: idle CPU with all five slots armed, nothing due
+    double idle_cpu = 0;
+    bool armed_all = true;
+    {
+        Started s;
+        if (!start(programs[0], s)) return 1;
+        SYSTEMTIME today;
+        GetLocalTime(&today);
+        const int day = (today.wDayOfWeek + 2) % 7 + 1;  // the day after tomorrow, at 00:00
+        for (int slot = 1; slot <= 5; ++slot) {
+            click(s.window, day_box_id(slot, day));
+            click(s.window, toggle_id(slot));
+            if (text_of(GetDlgItem(s.window, toggle_id(slot))) != L"停止") armed_all = false;
+        }
+        Sleep(1000);
+        const double c0 = cpu_ms(s.pi.hProcess);
+        std::fprintf(stderr, "  idle: %d s with five slots armed (next run of slot 1: %ls)\n", idle_s,
+                     text_of(GetDlgItem(s.window, next_run_id(1))).c_str());
+        Sleep(static_cast<DWORD>(idle_s) * 1000);
+        idle_cpu = cpu_ms(s.pi.hProcess) - c0;
+        stop(programs[0], s);
+    }
+    const double idle_per_min = idle_cpu * 60.0 / idle_s;
+
+    // ---- 4: size of the executable
+    double size_kb = 0;
+    {
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (GetFileAttributesExA(argv[1], GetFileExInfoStandard, &a)) size_kb = a.nFileSizeLow / 1024.0;
+    }
+
+    // ---- 5: cost of one line added to the log, at 100 lines and at many
+    const int batch = 200;
+    std::vector<double> per_line[2];
+    double mean_line[2] = {};
+    const int marks[2] = {100, log_lines};
+    double fill_s = 0;
+    {
+        Started s;
+        if (!start(programs[0], s)) return 1;
+        HWND memo = GetDlgItem(s.window, log_id());
+        HWND toggle = GetDlgItem(s.window, toggle_id(1));
+        if (text_of(toggle) != L"予約" || text_of(memo) != L">") {
+            std::fprintf(stderr, "the controls are not where the bench expects them\n");
+            return 1;
+        }
+        const double f0 = now_ms();
+        for (int m = 0; m < 2; ++m) {
+            // Each click of an unarmed slot's toggle with no day checked adds one line.
+            LRESULT lines = SendMessageA(memo, EM_GETLINECOUNT, 0, 0);
+            while (lines < marks[m]) {
+                const LRESULT missing = marks[m] - lines;
+                for (LRESULT j = 0; j < missing; ++j) SendMessageA(toggle, BM_CLICK, 0, 0);
+                lines = SendMessageA(memo, EM_GETLINECOUNT, 0, 0);
+                if (lines < marks[m] && missing == marks[m] - lines) {
+                    std::fprintf(stderr, "the log does not grow\n");
+                    return 1;
+                }
+            }
+            round_trip(s.window);
+            const double b0 = now_ms();
+            for (int j = 0; j < batch; ++j) {
+                const double t = now_ms();
+                SendMessageA(toggle, BM_CLICK, 0, 0);
+                per_line[m].push_back(now_ms() - t);
+            }
+            mean_line[m] = (now_ms() - b0) / batch;
+            std::fprintf(stderr, "  log: %d clicks timed at %ld lines\n", batch, static_cast<long>(lines));
+        }
+        fill_s = (now_ms() - f0) / 1000.0;
+        stop(programs[0], s);
+    }
+    DeleteFileA(exe.c_str());
+    RemoveDirectoryA(folder.c_str());
+
+    // ---- the table
+    const double su[2] = {median(painted[0]), median(painted[1])};
+    const double wsm[2] = {median(ws[0]), median(ws[1])};
+    const double pvm[2] = {median(priv[0]), median(priv[1])};
+    const double lm[2] = {median(per_line[0]), median(per_line[1])};
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
+    auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+
+    std::printf("\nMedians of %d runs, the two programs alternating.\n\n", runs);
+    std::printf("  %-26s %10s %10s %-3s  %s\n", "", "dorimo", "notepad", "", "ratio");
+    print_ratio_row("start-up: window visible", median(visible[0]), median(visible[1]), "ms");
+    print_ratio_row("start-up: shown, painted", su[0], su[1], "ms");
+    print_ratio_row("working set", wsm[0], wsm[1], "KB");
+    print_ratio_row("private bytes", pvm[0], pvm[1], "KB");
+    print_ratio_row("committed private regions", median(committed[0]), median(committed[1]), "KB");
+    std::printf("\n  log, one line added (median of %d clicks; mean in brackets):\n", batch);
+    std::printf("    at %5d lines  %8.3f ms  (%.3f)\n", marks[0], lm[0], mean_line[0]);
+    std::printf("    at %5d lines  %8.3f ms  (%.3f)\n", marks[1], lm[1], mean_line[1]);
+    std::printf("    filling and timing took %.0f s\n", fill_s);
+    std::printf("\n  idle, five slots armed%s: %.1f ms CPU in %d s (Wine counts in steps of 10 ms)\n",
+                armed_all ? "" : " (NOT ALL ARMED)", idle_cpu, idle_s);
+
+    std::printf("\n  %-34s %14s %16s  %s\n", "figure", "measured", "target", "");
+    char v[64];
+    std::snprintf(v, sizeof v, "%.2f x", ratio(su[0], su[1]));
+    std::printf("  %-34s %14s %16s  %s\n", "start-up / notepad's", v, "<= 1.10 x", verdict(ratio(su[0], su[1]) <= 1.1));
+    std::snprintf(v, sizeof v, "%.2f x", ratio(wsm[0], wsm[1]));
+    std::printf("  %-34s %14s %16s  %s\n", "working set / notepad's", v, "<= 1.50 x",
+                verdict(ratio(wsm[0], wsm[1]) <= 1.5));
+    std::snprintf(v, sizeof v, "%.2f x", ratio(pvm[0], pvm[1]));
+    std::printf("  %-34s %14s %16s  %s\n", "private bytes / notepad's", v, "<= 1.50 x",
+                verdict(ratio(pvm[0], pvm[1]) <= 1.5));
+    std::snprintf(v, sizeof v, "%.1f ms/min", idle_per_min);
+    std::printf("  %-34s %14s %16s  %s\n", "idle CPU, five slots armed", v, "< 20 ms/min",
+                verdict(idle_per_min < 20 && armed_all));
+    std::snprintf(v, sizeof v, "%.0f KB", size_kb);
+    std::printf("  %-34s %14s %16s  %s\n", "dorimo.exe (stripped, static)", v, "< 300 KB", verdict(size_kb < 300));
+    std::snprintf(v, sizeof v, "%.2f x", ratio(lm[1], lm[0]));
+    char what[64];
+    std::snprintf(what, sizeof what, "log line at %d / at %d lines", marks[1], marks[0]);
+    std::printf("  %-34s %14s %16s  %s\n", what, v, "< 1.50 x", verdict(ratio(lm[1], lm[0]) < 1.5));
+    return 0;
+}
