@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -170,9 +171,12 @@ std::wstring text_of(HWND w) {
 double committed_private_kb(HANDLE process) {
     double total = 0;
     MEMORY_BASIC_INFORMATION m;
-    for (char* a = nullptr; VirtualQueryEx(process, a, &m, sizeof m) == sizeof m; a = static_cast<char*>(m.BaseAddress) + m.RegionSize) {
+    std::uintptr_t a = 0;
+    while (VirtualQueryEx(process, reinterpret_cast<void*>(a), &m, sizeof m) == sizeof m) {
         if (m.State == MEM_COMMIT && m.Type == MEM_PRIVATE) total += m.RegionSize / 1024.0;
-        if (m.RegionSize == 0) break;
+        const std::uintptr_t next = reinterpret_cast<std::uintptr_t>(m.BaseAddress) + m.RegionSize;
+        if (next <= a) break;  // the top of the address space
+        a = next;
     }
     return total;
 }
