@@ -89,10 +89,8 @@ Input parse_input(const std::uint8_t* data, std::size_t size) {
 const std::string& file_path() {
     static const std::string path = [] {
         const char* dir = std::getenv("TMPDIR");
-        std::string p = std::string(dir && *dir ? dir : "/tmp") + "/profile_fuzz_" +
-                        std::to_string(getpid()) + ".ini";
-        std::atexit([] { std::remove(file_path().c_str()); });
-        return p;
+        return std::string(dir && *dir ? dir : "/tmp") + "/profile_fuzz_" +
+               std::to_string(getpid()) + ".ini";
     }();
     return path;
 }
@@ -230,5 +228,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CHECK(got == value.substr(0, kLongestValue), "a written value read back changed");
         }
     }
+    std::remove(file_path().c_str());  // only a failed input leaves its file behind
     return 0;
 }
