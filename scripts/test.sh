@@ -1,6 +1,7 @@
 #!/bin/bash
-# Installs what is missing, builds, and runs every test: natively, then the
-# same tests and the end-to-end tests of the real program under Wine.
+# Installs what is missing, builds, and runs every test: natively (also under
+# the sanitizers), a short fuzzing run, then the same unit tests, the
+# end-to-end tests of the real program and a two-minute soak run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,6 +10,12 @@ bash scripts/build.sh --tests
 
 echo "== native tests"
 ctest --test-dir build/host --output-on-failure
+
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+bash scripts/sanitize.sh
+
+echo "== fuzzing the profile functions and the integer parser"
+bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}"
 
 echo "== Windows tests under Wine"
 source scripts/wine-env.sh

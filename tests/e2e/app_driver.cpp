@@ -127,14 +127,21 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     if (!CreateProcessA(exe_path().c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
                         &process_))
         throw std::runtime_error("cannot start " + exe_path());
-    WaitForInputIdle(process_.hProcess, 10000);
+    int last_control = 0;  // the window creates its controls in layout order
+    const auto layout = dorimo::form_layout();
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        if (layout[i].kind != dorimo::Kind::Timer && layout[i].kind != dorimo::Kind::OpenDialog)
+            last_control = dorimo::kFirstControlId + static_cast<int>(i);
+    }
     wait_for(
         [&] {
             for (HWND w : process_windows(process_.dwProcessId, "TForm1")) form_ = w;
-            return form_ != nullptr;
+            return form_ != nullptr && GetDlgItem(form_, last_control) != nullptr;
         },
         15000);
-    // Shown, or already moved into the notification area, or showing an error.
+    // Then the message loop: shown, or already moved into the notification
+    // area, or showing an error.
+    WaitForInputIdle(process_.hProcess, 10000);
     wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(application_window()) || wait_for_message_box(0); },
              5000);
     if (!form_) throw std::runtime_error("the window did not appear");
