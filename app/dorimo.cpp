@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "Unit1.h"
 #include "error_box.h"
 
@@ -44,6 +46,13 @@ HWND create_application_window(HINSTANCE instance) {
 }
 
 }  // namespace
+
+// An exception that escapes everything ends the program quietly: a program
+// without a console has nowhere to print the runtime's message, and leaving
+// the message's demangler out keeps the executable small.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
