@@ -229,5 +229,25 @@ TEST(Tray, DueRunsHappenWhileInTheTray) {
     EXPECT_TRUE(starts_with(app.log()[1], "登録4実行 "));
 }
 
+// A slot set for the coming minute really runs (up to 80 s; run by hand with
+// --gtest_also_run_disabled_tests --gtest_filter=*ARealSchedule*).
+TEST(Launch, DISABLED_ARealScheduleOpensItsProgram) {
+    App app;
+    app.set_text("ex_path3", make_marker_program(app.folder(), "marker.cmd"));
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    const int minute = (t.wHour * 60 + t.wMinute + (t.wSecond < 45 ? 1 : 2)) % (24 * 60);
+    char hour_text[8], minute_text[8];
+    wsprintfA(hour_text, "%02d", minute / 60);
+    wsprintfA(minute_text, "%02d", minute % 60);
+    for (int d = 1; d <= 7; ++d) app.set_checked("chk3" + std::to_string(d), true);
+    app.set_text("cbH3", hour_text);
+    app.set_text("cbM3", minute_text);
+    app.click("btnTRAY");
+    app.click("btnGO3");
+    ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 140000));
+    EXPECT_EQ(app.text("txtMAE3").substr(11, 5), std::string(hour_text) + ":" + minute_text);
+}
+
 }  // namespace
 }  // namespace e2e
