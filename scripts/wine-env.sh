@@ -2,7 +2,7 @@
 # project's own with the Japanese locale (ANSI code page 932), and, when asked
 # for, an Xvfb display that is stopped again when the calling script ends.
 
-export WINEPREFIX="${DORIMO_WINEPREFIX:-$HOME/.cache/dorimo/wine}"
+export WINEPREFIX="${DORIMO_WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/dorimo/wine}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8

@@ -69,9 +69,13 @@ bool stamp_between(const std::string& stamp, const SYSTEMTIME& before, const SYS
 }
 
 std::string window_text(HWND window) {
-    char buf[65536];
-    const LRESULT n = SendMessageA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-    return std::string(buf, static_cast<std::size_t>(n));
+    // The 8-bit length counts bytes; the log can hold far more than any
+    // fixed buffer.
+    const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const LRESULT n = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
 }
 
 std::vector<HWND> process_windows(DWORD pid, const char* window_class) {
