@@ -151,15 +151,15 @@ HFONT TForm1::font(int height, bool bold) {
 void TForm1::create_controls() {
     glyph_ = make_glyph_icon(instance_);
     int id = kFirstControlId;
-    for (ControlSpec& spec : form_layout()) {
+    for (ControlSpec& control : form_layout()) {
         Component c;
-        c.spec = spec;
+        c.layout = control;
         c.id = id++;
         const char* cls = "BUTTON";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD ex_style = 0;
-        int height = spec.height;
-        switch (spec.kind) {
+        int height = control.height;
+        switch (control.kind) {
         case Kind::Label: cls = "STATIC"; style |= SS_LEFT | SS_NOPREFIX; break;
         case Kind::Check: style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
         case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
@@ -183,25 +183,25 @@ void TForm1::create_controls() {
         case Kind::Timer:
         case Kind::OpenDialog: break;
         }
-        if (spec.kind != Kind::Timer && spec.kind != Kind::OpenDialog) {
-            HFONT f = font(spec.font_height, spec.bold);
-            const int width = spec.kind == Kind::Label ? text_width(f, spec.text) : scale(spec.width);
-            c.hwnd = CreateWindowExA(ex_style, cls, spec.text.c_str(), style, scale(spec.left), scale(spec.top),
+        if (control.kind != Kind::Timer && control.kind != Kind::OpenDialog) {
+            HFONT f = font(control.font_height, control.bold);
+            const int width = control.kind == Kind::Label ? text_width(f, control.text) : scale(control.width);
+            c.hwnd = CreateWindowExA(ex_style, cls, control.text.c_str(), style, scale(control.left), scale(control.top),
                                      width, scale(height), window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
             SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
         }
-        switch (spec.kind) {
+        switch (control.kind) {
         case Kind::Combo:
-            for (const std::string& item : spec.items)
+            for (const std::string& item : control.items)
                 SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, scale(12));
-            SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(spec.text_limit), 0);
+            SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(control.text_limit), 0);
             if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr))  // room for two digits
                 SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
-            SetWindowTextA(c.hwnd, spec.text.c_str());
+            SetWindowTextA(c.hwnd, control.text.c_str());
             break;
-        case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.text_limit), 0); break;
+        case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(control.text_limit), 0); break;
         case Kind::Memo: SendMessageA(c.hwnd, EM_SETLIMITTEXT, 0, 0); break;  // no limit on the log
         case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
@@ -249,9 +249,7 @@ void TForm1::set_timer_enabled(std::size_t i, bool enabled) {
 }
 
 void TForm1::click(std::size_t i) {
-    const auto& table = handlers();
-    const auto handler = table.find(components_.at(i).spec.name);
-    if (handler != table.end()) (this->*(handler->second))();
+    if (const Handler handler = handler_of(i)) (this->*handler)();
 }
 
 void TForm1::replace_last_log_line(const std::vector<std::string>& lines) {
@@ -285,6 +283,12 @@ const std::map<std::string, TForm1::Handler>& TForm1::handlers() {
         {"btnTRAY", &TForm1::btnTRAYClick}, {"btnSAVE", &TForm1::btnSAVEClick},
     };
     return table;
+}
+
+TForm1::Handler TForm1::handler_of(std::size_t i) const {
+    const auto& table = handlers();
+    const auto handler = table.find(components_.at(i).layout.name);
+    return handler == table.end() ? nullptr : handler->second;
 }
 
 LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -333,18 +337,15 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND: {
         const auto c = by_id_.find(LOWORD(wparam));
         if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && lparam) {
-            const auto& table = handlers();
-            const auto handler = table.find(components_[c->second].spec.name);
-            if (handler != table.end()) guarded(handler->second);
+            if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
         return 0;
     }
     case WM_TIMER: {
+        // A tick that was already queued when its timer was disabled is dropped.
         const auto c = by_id_.find(static_cast<int>(wparam));
         if (c != by_id_.end() && components_[c->second].timer_on) {
-            const auto& table = handlers();
-            const auto handler = table.find(components_[c->second].spec.name);
-            if (handler != table.end()) guarded(handler->second);
+            if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
         return 0;
     }
@@ -399,11 +400,11 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
         int background = COLOR_BTNFACE;
         if (c != by_id_.end()) {
-            const ControlSpec& spec = components_[c->second].spec;
-            if (spec.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
-            if (spec.kind == Kind::Memo) background = COLOR_WINDOW;
-            if (spec.kind == Kind::Label)
-                SetTextColor(dc, spec.colour != CLR_INVALID ? spec.colour : GetSysColor(COLOR_WINDOWTEXT));
+            const ControlSpec& control = components_[c->second].layout;
+            if (control.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
+            if (control.kind == Kind::Memo) background = COLOR_WINDOW;
+            if (control.kind == Kind::Label)
+                SetTextColor(dc, control.colour != CLR_INVALID ? control.colour : GetSysColor(COLOR_WINDOWTEXT));
         }
         SetBkColor(dc, GetSysColor(background));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(background));

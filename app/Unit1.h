@@ -33,7 +33,7 @@ public:
 
     // SlotForm over the real controls.
     std::size_t component_count() const override { return components_.size(); }
-    const std::string& component_name(std::size_t i) const override { return components_.at(i).spec.name; }
+    const std::string& component_name(std::size_t i) const override { return components_.at(i).layout.name; }
     std::string text(std::size_t i) const override;
     void set_text(std::size_t i, const std::string& text) override;
     bool checked(std::size_t i) const override;
@@ -46,7 +46,7 @@ public:
 
 private:
     struct Component {
-        ControlSpec spec;
+        ControlSpec layout;
         HWND hwnd = nullptr;
         int id = 0;
         bool timer_on = false;
@@ -102,7 +102,9 @@ private:
     void tray_del_rtn();
     void tray_back_rtn();
 
+    // The handler of a component's click or tick, by its name; null for none.
     static const std::map<std::string, Handler>& handlers();
+    Handler handler_of(std::size_t component) const;
 
     HINSTANCE instance_;
     HWND application_;

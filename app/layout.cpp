@@ -25,15 +25,15 @@ std::vector<ControlSpec> form_layout() {
     std::vector<ControlSpec> l;
     auto add = [&](const std::string& name, Kind kind, int left, int top, int width, int height,
                    const std::string& text) -> ControlSpec& {
-        ControlSpec spec;
-        spec.name = name;
-        spec.kind = kind;
-        spec.left = left;
-        spec.top = top;
-        spec.width = width;
-        spec.height = height;
-        spec.text = text;
-        l.push_back(spec);
+        ControlSpec control;
+        control.name = name;
+        control.kind = kind;
+        control.left = left;
+        control.top = top;
+        control.width = width;
+        control.height = height;
+        control.text = text;
+        l.push_back(control);
         return l.back();
     };
 

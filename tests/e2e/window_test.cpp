@@ -73,19 +73,19 @@ TEST(Window, FreshStartShowsEveryControlInPlace) {
     EXPECT_EQ(window_text(app.application_window()), "ドリモ玉");
     EXPECT_FALSE(GetWindowLongA(app.form(), GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
 
-    for (const dorimo::ControlSpec& spec : dorimo::form_layout()) {
-        if (spec.kind == dorimo::Kind::Timer || spec.kind == dorimo::Kind::OpenDialog) continue;
-        HWND c = app.control(spec.name);
-        ASSERT_NE(c, nullptr) << spec.name;
+    for (const dorimo::ControlSpec& control : dorimo::form_layout()) {
+        if (control.kind == dorimo::Kind::Timer || control.kind == dorimo::Kind::OpenDialog) continue;
+        HWND c = app.control(control.name);
+        ASSERT_NE(c, nullptr) << control.name;
         const RECT r = client_rect_of(app.form(), c);
-        EXPECT_EQ(r.left, spec.left) << spec.name;
-        EXPECT_EQ(r.top, spec.top) << spec.name;
-        const bool label = spec.kind == dorimo::Kind::Label, combo = spec.kind == dorimo::Kind::Combo;
-        EXPECT_EQ(r.right - r.left, label ? r.right - r.left : spec.width) << spec.name;
-        EXPECT_EQ(r.bottom - r.top, label || combo ? r.bottom - r.top : spec.height) << spec.name;
-        EXPECT_EQ(window_text(c), spec.text) << spec.name;
-        EXPECT_EQ(IsWindowEnabled(c) != 0, spec.kind != dorimo::Kind::ReadOnlyEdit) << spec.name;
-        EXPECT_FALSE(SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED && !combo && !label) << spec.name;
+        EXPECT_EQ(r.left, control.left) << control.name;
+        EXPECT_EQ(r.top, control.top) << control.name;
+        const bool label = control.kind == dorimo::Kind::Label, combo = control.kind == dorimo::Kind::Combo;
+        EXPECT_EQ(r.right - r.left, label ? r.right - r.left : control.width) << control.name;
+        EXPECT_EQ(r.bottom - r.top, label || combo ? r.bottom - r.top : control.height) << control.name;
+        EXPECT_EQ(window_text(c), control.text) << control.name;
+        EXPECT_EQ(IsWindowEnabled(c) != 0, control.kind != dorimo::Kind::ReadOnlyEdit) << control.name;
+        EXPECT_FALSE(SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED && !combo && !label) << control.name;
     }
     EXPECT_EQ(app.log(), Lines{">"});
     EXPECT_EQ(app.text("Label2"), "登録1");
