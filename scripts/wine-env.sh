@@ -6,7 +6,6 @@ export WINEPREFIX="${DORIMO_WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export TZ="${TZ:-Asia/Tokyo}"
 
 wine_prefix_ready() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
