@@ -69,20 +69,25 @@ TEST(SettingsPath, AnExecutableNamedWithADoubleByteBackslashSavesInItsFolder) {
 }
 
 // Double-byte characters take the path past MAX_PATH bytes while it stays
-// within MAX_PATH characters, the limit of starting a program.
+// within MAX_PATH characters, the limit of starting a program. Of three
+// folders one byte apart, at least one puts the buffer's last byte inside a
+// double-byte character.
 TEST(SettingsPath, AModulePathLongerThanMaxPathBytesIsNotCut) {
-    TempDir dir;
-    std::string folder = dir.folder();
     std::string kanji;
     for (int i = 0; i < 40; ++i) kanji += "表";
-    while (folder.size() < MAX_PATH + 20) {
-        folder += "\\" + kanji;
+    for (const char* pad : {"a", "ab", "abc"}) {
+        TempDir dir;
+        std::string folder = dir.folder() + "\\" + pad;
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+        while (folder.size() < MAX_PATH + 20) {
+            folder += "\\" + kanji;
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+        }
+        folder += "\\";
+        ASSERT_TRUE(CopyFileA(probe_path().c_str(), (folder + "予定表.exe").c_str(), TRUE)) << GetLastError();
+        EXPECT_EQ(run(folder + "予定表.exe"), 0u);
+        EXPECT_TRUE(file_exists_a(folder + "dorimo.ini")) << pad;
     }
-    folder += "\\";
-    ASSERT_TRUE(CopyFileA(probe_path().c_str(), (folder + "予定表.exe").c_str(), TRUE)) << GetLastError();
-    EXPECT_EQ(run(folder + "予定表.exe"), 0u);
-    EXPECT_TRUE(file_exists_a(folder + "dorimo.ini"));
 }
 #endif
 
