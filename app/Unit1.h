@@ -111,7 +111,6 @@ private:
     HWND window_ = nullptr;
     int font_height_ = 12;  // the window font's character height in pixels
     std::map<std::pair<int, bool>, HFONT> fonts_;
-    HBRUSH scroll_bar_brush_ = nullptr;
     HICON glyph_ = nullptr;
     std::vector<Component> components_;
     std::map<int, std::size_t> by_id_;
