@@ -89,14 +89,21 @@ void SlotController::timer_rtn(const std::string& digit) {
     form_.set_timer_enabled(timer, false);
     ADD_MEMO("登録" + digit + "実行 " + stamp() + " 開始★<" + form_.text(path) + ">");
     form_.click(toggle);
-    form_.open_program(form_.text(path));
+    launch(digit, form_.text(path));
 }
 
 void SlotController::run_now(const std::string& digit) {
     const std::size_t path = find_component(form_, control_name(kPathPrefix, digit));
     const std::string program = form_.text(path);
     ADD_MEMO("登録" + digit + "即実行 " + stamp() + " <" + program + ">");
-    form_.open_program(program);
+    launch(digit, program);
+}
+
+// Opens the program; a program the shell could not start gets a line of its
+// own after the run's lines, so the log never says only that it ran.
+void SlotController::launch(const std::string& digit, const std::string& program) {
+    if (const auto failure = form_.open_program(program))
+        ADD_MEMO("登録" + digit + "起動失敗 " + stamp() + " <" + program + "> " + *failure);
 }
 
 }  // namespace dorimo

@@ -39,6 +39,7 @@ public:
 
 private:
     void arm(const std::string& digit);
+    void launch(const std::string& digit, const std::string& program);
     std::string stamp();
 
     SlotForm& form_;

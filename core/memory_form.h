@@ -34,9 +34,10 @@ public:
     void set_timer_enabled(std::size_t i, bool enabled) override;
     void click(std::size_t i) override;
     void replace_last_log_line(const std::vector<std::string>& lines) override;
-    void open_program(const std::string& program) override {
+    std::optional<std::string> open_program(const std::string& program) override {
         if (on_open) on_open(program);
         opened.push_back(program);
+        return open_failure;
     }
 
     // Convenience access by name, with the same lookup as the core.
@@ -48,6 +49,7 @@ public:
     std::function<void(const std::string&)> on_click;  // gets the button's name
     std::function<void(const std::string&)> on_open;   // sees each open first
     bool timers_available = true;          // false: enabling a timer fails
+    std::optional<std::string> open_failure;  // the shell's answer to every open
 };
 
 }  // namespace dorimo

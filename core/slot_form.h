@@ -3,17 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace dorimo {
+#include "error.h"
 
-// An error that reaches the user's error box with its message.
-class Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace dorimo {
 
 class SlotForm {
 public:
@@ -42,8 +38,9 @@ public:
     // Replaces the last line of the activity log with the given lines.
     virtual void replace_last_log_line(const std::vector<std::string>& lines) = 0;
 
-    // Hands a program or document to the shell; the result is not examined.
-    virtual void open_program(const std::string& program) = 0;
+    // Hands a program or document to the shell. Nothing when the shell
+    // started it; otherwise the system's message saying why it could not.
+    virtual std::optional<std::string> open_program(const std::string& program) = 0;
 };
 
 }  // namespace dorimo

@@ -1,5 +1,7 @@
 #include "slot_names.h"
 
+#include "text_rules.h"
+
 namespace dorimo {
 
 std::string control_name(const std::string& prefix, const std::string& digit) {
@@ -8,10 +10,6 @@ std::string control_name(const std::string& prefix, const std::string& digit) {
 
 std::string day_box_name(const std::string& digit, int day) {
     return kDayPrefix + digit + std::to_string(day);
-}
-
-static char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool names_equal(const std::string& a, const std::string& b) {

@@ -19,7 +19,6 @@ inline const char kPrevPrefix[] = "txtMAE";
 inline const char kNextPrefix[] = "txtTUGI";
 inline const char kTimerPrefix[] = "timer";
 inline const char kTogglePrefix[] = "btnGO";
-inline const char kRunPrefix[] = "btnRUN";
 inline const char kHourPrefix[] = "cbH";
 inline const char kMinutePrefix[] = "cbM";
 inline const char kDayPrefix[] = "chk";

@@ -1,10 +1,8 @@
 #include "cp932.h"
 
-namespace dorimo {
+#include "text_rules.h"
 
-static char ascii_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+namespace dorimo {
 
 bool equal_ignoring_case(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;

@@ -8,13 +8,6 @@
 
 namespace dorimo {
 
-// Bytes the profile functions treat as blanks around names and values:
-// white space, CR and ^Z.
-inline bool is_profile_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
-           c == '\x1a';
-}
-
 class PortableProfile : public ProfileFunctions {
 public:
     std::string get_string(const std::string& section, const std::string& key,

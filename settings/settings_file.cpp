@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "int_parse.h"
-#include "portable_profile.h"
 
 namespace dorimo {
 

@@ -14,6 +14,13 @@ namespace dorimo {
 // kProfileBufferSize - 1 bytes.
 constexpr std::size_t kProfileBufferSize = 2048;
 
+// Bytes the profile functions treat as blanks around names and values:
+// white space, CR and ^Z.
+inline bool is_profile_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
+           c == '\x1a';
+}
+
 // The platform's two private-profile functions.
 class ProfileFunctions {
 public:

@@ -163,6 +163,22 @@ TEST_F(Tick, RunNowLeavesTheSlotAsItWas) {
     EXPECT_EQ(form.log[1], "登録1即実行 " + stamp() + " <>");
 }
 
+TEST_F(Tick, AProgramThatCannotStartGetsALineAfterTheRunsLines) {
+    arm_slot1_for_monday_1320();
+    form["ex_path1"].text = "C:\\gone.cmd";
+    form.open_failure = "ファイルが見つかりません。";
+    clock.t = at(2024, 5, 6, 13, 20, 4);
+    ctl.timer_rtn("1");
+    const std::string failed = "登録1起動失敗 " + stamp() + " <C:\\gone.cmd> ファイルが見つかりません。";
+    ASSERT_EQ(form.log.size(), 4u);
+    EXPECT_EQ(form.log[1], "登録1予約 " + stamp() + "  次回実行日時<2024/05/13 13:20:00>");
+    EXPECT_EQ(form.log[2], failed);
+
+    form.log = {">"};
+    ctl.run_now("1");
+    EXPECT_EQ(form.log, (Lines{"登録1即実行 " + stamp() + " <C:\\gone.cmd>", failed, ">"}));
+}
+
 TEST(Names, LookupIgnoresAsciiCaseAndTakesTheFirstMatch) {
     MemoryForm form;
     EXPECT_EQ(form.component_name(find_component(form, "timer3")), "Timer3");

@@ -9,7 +9,6 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "module_path.h"
 #include "temp_dir.h"
 #endif
 
@@ -23,6 +22,8 @@ TEST(SettingsPath, IsTheExecutablesFolderPlusTheFileName) {
     } cases[] = {
         {"D:\\tools\\予定表.exe", "D:\\tools\\dorimo.ini"},   // 表 ends in the byte of "\"
         {"D:\\ソフト\\a.exe", "D:\\ソフト\\dorimo.ini"},       // so does ソ
+        {"D:\\tools\\鐔.exe", "D:\\tools\\dorimo.ini"},      // a first byte from 0xE0 on
+        {"D:\\鐔ソ\\a.exe", "D:\\鐔ソ\\dorimo.ini"},
         {"D:\\tools\\表", "D:\\tools\\dorimo.ini"},
         {"\\\\server\\share\\a.exe", "\\\\server\\share\\dorimo.ini"},
         {"C:a.exe", "C:dorimo.ini"},
@@ -52,7 +53,9 @@ DWORD run(const std::string& exe) {
 }
 
 std::string probe_path() {
-    const std::string self = module_path();
+    char self_buffer[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self_buffer, MAX_PATH);
+    const std::string self = self_buffer;
     return self.substr(0, self.rfind('\\') + 1) + "settings_path_probe.exe";
 }
 
