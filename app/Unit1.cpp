@@ -7,8 +7,9 @@
 
 #include "error_box.h"
 #include "launch.h"
-#include "module_path.h"
 #include "settings_io.h"
+#include "settings_location.h"
+#include "single_copy.h"
 #include "slot_names.h"
 
 namespace dorimo {
@@ -88,6 +89,30 @@ int text_width(HFONT font, const std::string& text) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return size.cx;
+}
+
+// The log's keys. A multi-line edit box asks for every key and, on Esc,
+// closes its parent: in this window that would end the program. The log is
+// read-only, so Tab, Enter and Esc are left to the window's keyboard
+// handling (Tab moves on, Esc does nothing), and Ctrl+A selects the whole
+// log for copying with Ctrl+C.
+LRESULT CALLBACK log_keys(HWND log, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        return DefSubclassProc(log, message, wparam, lparam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    case WM_KEYDOWN:
+        if (wparam == VK_ESCAPE) return 0;
+        break;
+    case WM_CHAR:
+        if (wparam == VK_ESCAPE) return 0;
+        if (wparam == 'A' - '@') {  // Ctrl+A
+            SendMessageA(log, EM_SETSEL, 0, -1);
+            return 0;
+        }
+        break;
+    default: break;
+    }
+    return DefSubclassProc(log, message, wparam, lparam);
 }
 
 }  // namespace
@@ -202,7 +227,10 @@ void TForm1::create_controls() {
             SetWindowTextA(c.hwnd, control.text.c_str());
             break;
         case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(control.text_limit), 0); break;
-        case Kind::Memo: SendMessageA(c.hwnd, EM_SETLIMITTEXT, 0, 0); break;  // no limit on the log
+        case Kind::Memo:
+            SendMessageA(c.hwnd, EM_SETLIMITTEXT, 0, 0);  // no limit on the log
+            SetWindowSubclass(c.hwnd, log_keys, 0, 0);
+            break;
         case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
         }
@@ -264,7 +292,9 @@ void TForm1::replace_last_log_line(const std::vector<std::string>& lines) {
     SendMessageA(memo, EM_SCROLLCARET, 0, 0);
 }
 
-void TForm1::open_program(const std::string& program) { open_through_shell(window_, program); }
+std::optional<std::string> TForm1::open_program(const std::string& program) {
+    return open_through_shell(window_, program);
+}
 
 // ------------------------------------------------------------ message routing
 
@@ -371,6 +401,12 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             }
         }
         return 0;
+    case WM_COPYDATA:
+        // Another start of the program with the same settings file.
+        if (!is_show_request(*reinterpret_cast<const COPYDATASTRUCT*>(lparam), settings_beside_program().wide_path))
+            return FALSE;
+        tray_back_rtn();
+        return TRUE;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wparam) session_ending();
@@ -417,13 +453,13 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
 // -------------------------------------------------------------- the handlers
 
 void TForm1::FormCreate() {
-    const auto profile = make_system_profile();
-    load_settings(*this, *profile, settings_path(module_path()));
+    const SettingsLocation settings = settings_beside_program();
+    load_settings(*this, *settings.profile, settings.path);
 }
 
 void TForm1::btnSAVEClick() {
-    const auto profile = make_system_profile();
-    save_settings(*this, *profile, settings_path(module_path()));
+    const SettingsLocation settings = settings_beside_program();
+    save_settings(*this, *settings.profile, settings.path);
 }
 
 void TForm1::FormPaint() {
@@ -450,14 +486,18 @@ void TForm1::session_ending() {
 }
 
 void TForm1::choose_program(const std::string& digit) {
-    Component& dialog = named("OpenDialog" + digit);
-    HWND active = GetActiveWindow();
-    HWND focus = GetFocus();
-    EnableWindow(window_, FALSE);  // the program takes no input while the dialog is open
-    const auto chosen = dialog.chooser.choose(application_, window_);
-    EnableWindow(window_, TRUE);
-    if (active) SetActiveWindow(active);
-    if (focus) SetFocus(focus);
+    // The program takes no input while the dialog is open, and takes it
+    // again, with its active window and focus, however the dialog ends.
+    struct InputBack {
+        HWND window, active, focus;
+        ~InputBack() {
+            EnableWindow(window, TRUE);
+            if (active) SetActiveWindow(active);
+            if (focus) SetFocus(focus);
+        }
+    } input_back{window_, GetActiveWindow(), GetFocus()};
+    EnableWindow(window_, FALSE);
+    const auto chosen = named("OpenDialog" + digit).chooser.choose(application_, window_);
     if (chosen) set_text(find_component(*this, control_name(kPathPrefix, digit)), *chosen);
 }
 

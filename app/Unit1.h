@@ -42,7 +42,7 @@ public:
     void set_timer_enabled(std::size_t i, bool enabled) override;
     void click(std::size_t i) override;
     void replace_last_log_line(const std::vector<std::string>& lines) override;
-    void open_program(const std::string& program) override;
+    std::optional<std::string> open_program(const std::string& program) override;
 
 private:
     struct Component {

@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <cstdlib>
 
 #include "Unit1.h"
 #include "error_box.h"
+#include "settings_location.h"
+#include "single_copy.h"
 
 namespace {
 
@@ -55,15 +58,23 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    // A second start with the same settings file shows the running copy
+    // instead: two copies would run every task twice.
+    if (!dorimo::claim_settings_file(dorimo::settings_beside_program().wide_path)) return 0;
+
+    // The shell's open may use COM; its callers initialise it for the thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
 
     HWND application = create_application_window(instance);
+    int result = 1;
     try {
         dorimo::TForm1 form(instance, application);
-        return form.run(show_command);
+        result = form.run(show_command);
     } catch (const std::exception& e) {
         dorimo::show_error_box(application, e.what());
-        return 1;
     }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return result;
 }

@@ -1,28 +1,36 @@
 #include "file_chooser.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <vector>
 
+#include "error.h"
+#include "wide_text.h"
+
 namespace dorimo {
 namespace {
+
+// Room for any name the dialog can return: the longest path the system
+// handles, in UTF-16 characters.
+constexpr DWORD kNameBufferSize = 32768;
 
 // Centres the dialog horizontally on the monitor of the window it was asked
 // for, with a third of the remaining height above it and two thirds below.
 UINT_PTR CALLBACK place_dialog(HWND child, UINT message, WPARAM, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
-        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lparam);
-        SetWindowLongPtrA(child, GWLP_USERDATA, static_cast<LONG_PTR>(ofn->lCustData));
+        const auto* ofn = reinterpret_cast<const OPENFILENAMEW*>(lparam);
+        SetWindowLongPtrW(child, GWLP_USERDATA, static_cast<LONG_PTR>(ofn->lCustData));
     } else if (message == WM_NOTIFY) {
         const auto* note = reinterpret_cast<const NMHDR*>(lparam);
         if (note->code == CDN_INITDONE) {
             HWND dialog = GetParent(child);
-            HWND placed_by = reinterpret_cast<HWND>(GetWindowLongPtrA(child, GWLP_USERDATA));
+            HWND placed_by = reinterpret_cast<HWND>(GetWindowLongPtrW(child, GWLP_USERDATA));
             MONITORINFO mi{};
             mi.cbSize = sizeof mi;
             RECT r;
             if (GetWindowRect(dialog, &r) &&
-                GetMonitorInfoA(MonitorFromWindow(placed_by, MONITOR_DEFAULTTONEAREST), &mi)) {
+                GetMonitorInfoW(MonitorFromWindow(placed_by, MONITOR_DEFAULTTONEAREST), &mi)) {
                 const RECT& m = mi.rcWork;
                 const int w = r.right - r.left, h = r.bottom - r.top;
                 const int x = m.left + (m.right - m.left - w) / 2;
@@ -34,13 +42,21 @@ UINT_PTR CALLBACK place_dialog(HWND child, UINT message, WPARAM, LPARAM lparam) 
     return 0;
 }
 
+std::wstring current_folder() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
 }  // namespace
 
 std::optional<std::string> FileChooser::choose(HWND owner, HWND placed_by) {
-    std::vector<char> name(MAX_PATH, '\0');
+    // The dialog is asked in UTF-16, so that a name outside the code page
+    // arrives whole and can be refused rather than arrive damaged.
+    std::vector<wchar_t> name(kNameBufferSize, L'\0');
     file_name_.copy(name.data(), name.size() - 1);
 
-    OPENFILENAMEA ofn{};
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.nFilterIndex = 1;
@@ -49,10 +65,26 @@ std::optional<std::string> FileChooser::choose(HWND owner, HWND placed_by) {
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_ENABLEHOOK;
     ofn.lpfnHook = place_dialog;
     ofn.lCustData = reinterpret_cast<LPARAM>(placed_by);
-    if (!GetOpenFileNameA(&ofn)) return std::nullopt;
 
-    file_name_ = name.data();
-    return file_name_;
+    // Browsing moves the current folder; a bare program name must go on
+    // finding the same file, so it is put back however the dialog ends.
+    const std::wstring folder = current_folder();
+    const BOOL confirmed = GetOpenFileNameW(&ofn);
+    const DWORD failure = confirmed ? 0 : CommDlgExtendedError();
+    SetCurrentDirectoryW(folder.c_str());
+
+    if (failure == FNERR_BUFFERTOOSMALL)
+        throw Error("選んだファイルの名前が長すぎて受け取れません。短い名前のフォルダーに置いたショートカットを選んでください");
+    if (!confirmed) return std::nullopt;
+
+    const std::wstring chosen(name.data());  // up to its terminating zero
+    const auto narrow = narrow_exactly(chosen);
+    if (!narrow)
+        throw Error("選んだファイルの名前にはシフト JIS で表せない文字があるため、登録できません。"
+                    "ファイルやフォルダーの名前を変えるか、普通の名前のフォルダーに置いたショートカットか"
+                    "小さな .bat ファイルを選んでください");
+    file_name_ = chosen;
+    return narrow;
 }
 
 }  // namespace dorimo

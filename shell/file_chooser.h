@@ -12,13 +12,14 @@ namespace dorimo {
 class FileChooser {
 public:
     // Shows the dialog owned by `owner`, placed on the monitor of `placed_by`.
-    // The full path of the chosen file, or nothing when cancelled or failed.
+    // The full path of the chosen file, or nothing when cancelled. Throws
+    // Error when the chosen name cannot be held in the system's code page or
+    // is longer than the dialog can hand over. The process's current folder
+    // is the same afterwards as before, whatever the user browsed.
     std::optional<std::string> choose(HWND owner, HWND placed_by);
 
-    const std::string& file_name() const { return file_name_; }
-
 private:
-    std::string file_name_;
+    std::wstring file_name_;
 };
 
 }  // namespace dorimo

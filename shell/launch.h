@@ -3,12 +3,19 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace dorimo {
 
-// ShellExecuteA with the verb "open", the text whole as the file, no
-// parameters, no folder and SW_SHOW. The result is not acted upon.
-void open_through_shell(HWND owner, const std::string& program);
+// The shell's "open" of the text whole as the file, with no parameters and
+// SW_SHOW. A full path starts in its own folder, as a shortcut does; a bare
+// name in the scheduler's current folder. Nothing when the shell started it;
+// otherwise the system's message for the failure, in the user's language.
+std::optional<std::string> open_through_shell(HWND owner, const std::string& program);
+
+// The system's message for an error code, on one line; the code itself when
+// the system has no message for it.
+std::string system_message(DWORD error);
 
 }  // namespace dorimo

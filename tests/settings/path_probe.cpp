@@ -3,14 +3,13 @@
 #include <exception>
 
 #include "memory_form.h"
-#include "module_path.h"
-#include "settings_io.h"
+#include "settings_location.h"
 
 int main() {
     try {
         dorimo::MemoryForm form;
-        const auto profile = dorimo::make_system_profile();
-        dorimo::save_settings(form, *profile, dorimo::settings_path(dorimo::module_path()));
+        const auto settings = dorimo::settings_beside_program();
+        dorimo::save_settings(form, *settings.profile, settings.path);
         return 0;
     } catch (const std::exception&) {
         return 1;
