@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -41,6 +42,13 @@ std::string read_file(const std::string& path) {
 
 void write_file(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::wstring to_wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()))));
+    return out;
 }
 
 std::string stamp_of(const SYSTEMTIME& t) {
@@ -113,24 +121,53 @@ std::string message_box_text(HWND box) {
     return text;
 }
 
+std::vector<HWND> tray_icons() {
+    std::vector<HWND> icons;
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    if (!tray || !IsWindowVisible(tray)) return icons;
+    for (HWND c = GetWindow(tray, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (IsWindowVisible(c)) icons.push_back(c);
+    }
+    return icons;
+}
+
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
 App::App() : App(Options{}) {}
 
 App::App(const Options& options) : exe_name_(options.exe_name) {
-    folder_ = options.folder.empty() ? new_temp_folder() : options.folder;
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string program = self;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "dorimo.exe";
-    if (!CopyFileA(program.c_str(), exe_path().c_str(), FALSE)) throw std::runtime_error("cannot copy " + program);
-    if (options.ini_is_directory) CreateDirectoryA(ini_path().c_str(), nullptr);
-    if (!options.ini.empty()) write_file(ini_path(), options.ini);
+    folder_ = options.folder.empty() && options.wide_folder.empty() ? new_temp_folder() : options.folder;
+    // Everything by UTF-16 names, so that a folder outside the code page works.
+    const std::wstring folder = options.wide_folder.empty() ? to_wide(folder_) : options.wide_folder;
+    const std::wstring exe = folder + L"\\" + to_wide(exe_name_);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program = self;
+    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"dorimo.exe";
+    if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
+    const std::wstring ini = folder + L"\\dorimo.ini";
+    if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
+    if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
 
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::string command = "\"" + exe_path() + "\"";
-    if (!CreateProcessA(exe_path().c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                         &process_))
-        throw std::runtime_error("cannot start " + exe_path());
+        throw std::runtime_error("cannot start the program");
     int last_control = 0;  // the window creates its controls in layout order
     const auto layout = dorimo::form_layout();
     for (std::size_t i = 0; i < layout.size(); ++i) {
@@ -225,6 +262,44 @@ HWND App::wait_for_message_box(int ms) const {
         },
         ms);
     return box;
+}
+
+HWND App::focused() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(form_, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool App::click_into(HWND control) {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    return wait_for([&] { return focused() == control || GetParent(focused()) == control; }, 3000);
+}
+
+void App::press(UINT virtual_key, char control_character) {
+    HWND to = focused();
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtual_key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(to, WM_KEYDOWN, virtual_key, scan | 1);
+    if (control_character) PostMessageA(to, WM_CHAR, static_cast<unsigned char>(control_character), scan | 1);
+    PostMessageA(to, WM_KEYUP, virtual_key, scan | 0xC0000001);
+}
+
+void App::press_with_shift(UINT virtual_key) {
+    // Shift is part of the keyboard state the two threads share while
+    // attached; it is let go once the program has taken the key.
+    const DWORD program = GetWindowThreadProcessId(form_, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), program, TRUE);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = 0x80;
+    SetKeyboardState(keys);
+    press(virtual_key);
+    const HWND from = focused();
+    wait_for([&] { return focused() != from; }, 3000);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = 0;
+    SetKeyboardState(keys);
+    AttachThreadInput(GetCurrentThreadId(), program, FALSE);
 }
 
 bool App::close(int ms) {

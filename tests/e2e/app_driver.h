@@ -16,6 +16,9 @@ bool wait_for(const std::function<bool()>& condition, int ms = 5000);
 // A new empty folder under the temporary folder.
 std::string new_temp_folder();
 
+// The UTF-16 form of an 8-bit text.
+std::wstring to_wide(const std::string& text);
+
 // The whole content of a file; empty when it cannot be read.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
@@ -32,6 +35,7 @@ public:
         bool ini_is_directory = false;   // a folder where the settings file would be
         std::string exe_name = "dorimo.exe";
         std::string folder;              // where to put the program; a new folder when empty
+        std::wstring wide_folder;        // the same by its UTF-16 name, for names outside the code page
     };
 
     App();
@@ -61,6 +65,21 @@ public:
     // Asks the window to close and waits for the program to end.
     bool close(int ms = 10000);
 
+    // The control that has the keyboard focus in the program.
+    HWND focused() const;
+    // Gives a control the focus with a click of the mouse, as a person
+    // would; true once it has it (a drop-down list's edit box counts).
+    bool click_into(HWND control);
+    // A key as a keyboard sends it, posted to the focused control through
+    // the program's own message loop: key down and key up; the loop makes
+    // the character of the key. A key pressed with Ctrl makes a control
+    // character, which is posted between the two, as the loop cannot know
+    // of Ctrl. Does not wait for their handling.
+    void press(UINT virtual_key, char control_character = 0);
+    // The same with Shift held down, which the program's thread sees in its
+    // keyboard state; waits until the key has been handled.
+    void press_with_shift(UINT virtual_key);
+
     const std::string& folder() const { return folder_; }
     std::string ini_path() const { return folder_ + "\\dorimo.ini"; }
     std::string exe_path() const { return folder_ + "\\" + exe_name_; }
@@ -78,5 +97,12 @@ std::string window_text(HWND window);
 std::string message_box_text(HWND box);
 // Top-level windows of a process with the given class.
 std::vector<HWND> process_windows(DWORD pid, const char* window_class);
+
+// The icons in Wine's own notification area, which stands in for a tray
+// when the display has none.
+std::vector<HWND> tray_icons();
+
+// Starts a program and waits for it to end; its exit code, or -1.
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20000);
 
 }  // namespace e2e

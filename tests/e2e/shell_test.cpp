@@ -34,18 +34,6 @@ std::vector<std::string> marker_lines(const App& app) {
 
 bool starts_with(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
-// The icons in Wine's own notification area, which stands in for a tray
-// when the display has none.
-std::vector<HWND> tray_icons() {
-    std::vector<HWND> icons;
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    if (!tray || !IsWindowVisible(tray)) return icons;
-    for (HWND c = GetWindow(tray, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (IsWindowVisible(c)) icons.push_back(c);
-    }
-    return icons;
-}
-
 TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
     App app;
     const std::string program = make_marker_program(app.folder(), "marker.cmd");
@@ -84,6 +72,109 @@ TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
     EXPECT_EQ(app.text("txtTUGI2"), armed_for);
     EXPECT_EQ(app.text("txtMAE2"), "2000/01/01 00:00:00");
     EXPECT_EQ(app.text("btnGO2"), "停止");
+    EXPECT_EQ(app.log().size(), 5u);  // a program that starts adds no line
+}
+
+// A due run and a run now of a program that is not there: the log says so,
+// after the run's own lines, with the system's reason.
+TEST(Launch, ARunThatCannotStartSaysSo) {
+    App app;
+    const std::string missing = app.folder() + "\\missing.cmd";
+    app.set_text("ex_path3", missing);
+    app.set_checked("chk35", true);
+    app.click("btnGO3");
+    app.set_text("txtTUGI3", "2000/01/01 00:00:00");
+    ASSERT_TRUE(wait_for([&] { return app.log().size() == 5; }, 15000));
+    auto log = app.log();
+    EXPECT_TRUE(starts_with(log[1], "登録3実行 ")) << log[1];
+    EXPECT_TRUE(starts_with(log[2], "登録3予約 ")) << log[2];
+    const std::string failed = "登録3起動失敗 ";
+    ASSERT_TRUE(starts_with(log[3], failed)) << log[3];
+    const std::size_t reason = log[3].find(" <" + missing + "> ");
+    ASSERT_NE(reason, std::string::npos) << log[3];
+    EXPECT_GT(log[3].size(), reason + missing.size() + 4) << log[3];  // the system's message follows
+
+    app.click("btnRUN3");
+    log = app.log();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_TRUE(starts_with(log[4], "登録3即実行 ")) << log[4];
+    EXPECT_TRUE(starts_with(log[5], failed)) << log[5];
+    EXPECT_EQ(log[5].substr(log[5].find(" <")), log[3].substr(reason));
+}
+
+std::string copy_show_probe(const std::string& folder) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string probe = self;
+    probe = probe.substr(0, probe.rfind('\\') + 1) + "show_probe.exe";
+    const std::string copy = folder + "\\show_probe.exe";
+    CopyFileA(probe.c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+// Opened programs are asked to show themselves, and a full path starts in
+// its own folder.
+TEST(Launch, AProgramIsShownAndStartsInItsOwnFolder) {
+    App app;
+    const std::string folder = new_temp_folder();
+    app.set_text("ex_path5", copy_show_probe(folder));
+    app.click("btnRUN5");
+    ASSERT_TRUE(wait_for([&] { return !read_file(folder + "\\show_probe.txt").empty(); }, 10000));
+    EXPECT_EQ(read_file(folder + "\\show_probe.txt"), "show=5 folder=" + folder + "\r\n");
+    EXPECT_EQ(app.log().size(), 2u);
+}
+
+// Accepts the dialog with a name typed into its file name box, as UTF-16.
+void type_into_dialog(HWND dialog, const std::wstring& name);
+
+// Browsing moves the process's current folder; it is put back when the
+// dialog closes, so a bare name does not find a file in the browsed folder.
+TEST(Launch, ABareNameIsNotFoundInAFolderOnlyBrowsed) {
+    App app;
+    const std::string browsed = new_temp_folder();
+    make_marker_program(browsed, "marker.cmd");
+    app.post_click("BitBtn1");
+    const HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    type_into_dialog(dialog, to_wide(browsed + "\\"));  // into the folder, not a choice
+    Sleep(500);
+    ASSERT_TRUE(IsWindow(dialog));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+
+    app.set_text("ex_path1", "marker.cmd");
+    app.click("btnRUN1");
+    ASSERT_TRUE(wait_for([&] { return app.log().size() == 3; }, 10000));
+    EXPECT_TRUE(starts_with(app.log()[1], "登録1起動失敗 ")) << app.log()[1];
+    EXPECT_EQ(read_file(browsed + "\\marker.txt"), "");
+}
+
+// A batch file chosen by its full path writes its relative files beside
+// itself, right after the dialog and after a restart alike.
+TEST(Launch, AChosenBatchFileStartsInItsFolderAlsoAfterARestart) {
+    const std::string elsewhere = new_temp_folder();
+    const std::string batch = elsewhere + "\\relative.cmd";
+    write_file(batch, "@echo off\r\necho ran>>relative.txt\r\n");
+    std::string folder;
+    {
+        App app;
+        folder = app.folder();
+        app.post_click("BitBtn2");
+        const HWND dialog = app.wait_for_message_box();
+        ASSERT_NE(dialog, nullptr);
+        type_into_dialog(dialog, to_wide(batch));
+        ASSERT_TRUE(wait_for([&] { return app.text("ex_path2") == batch; }));
+        app.click("btnRUN2");
+        ASSERT_TRUE(wait_for([&] { return read_file(elsewhere + "\\relative.txt") == "ran\r\n"; }, 10000));
+        ASSERT_TRUE(app.close());
+    }
+    App::Options options;
+    options.folder = folder;
+    App again(options);
+    ASSERT_EQ(again.text("ex_path2"), batch);
+    again.click("btnRUN2");
+    EXPECT_TRUE(wait_for([&] { return read_file(elsewhere + "\\relative.txt") == "ran\r\nran\r\n"; }, 10000));
+    EXPECT_EQ(read_file(folder + "\\relative.txt"), "");
 }
 
 TEST(Launch, TheProgramTextIsPassedWhole) {
@@ -108,6 +199,54 @@ HWND file_name_box(HWND dialog) {
     if (!field) field = GetDlgItem(dialog, 0x480);  // edt1
     if (HWND edit = FindWindowExA(field, nullptr, "Edit", nullptr)) field = edit;
     return field;
+}
+
+void type_into_dialog(HWND dialog, const std::wstring& name) {
+    SendMessageW(file_name_box(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// A name of Japanese characters longer than 300 bytes arrives whole.
+TEST(Browse, ALongJapaneseNameArrivesWhole) {
+    App app;
+    std::string folder = app.folder() + "\\";
+    for (int i = 0; i < 80; ++i) folder += "予";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string chosen = folder + "\\";
+    for (int i = 0; i < 70; ++i) chosen += "定";
+    chosen += ".bat";
+    write_file(chosen, "x");
+    ASSERT_GT(chosen.size(), 300u);
+
+    app.post_click("BitBtn3");
+    const HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    type_into_dialog(dialog, to_wide(chosen));
+    EXPECT_TRUE(wait_for([&] { return app.text("ex_path3") == chosen; })) << app.text("ex_path3");
+}
+
+// A name the code page cannot hold is refused with a message, not stored
+// damaged.
+TEST(Browse, ANameOutsideTheCodePageIsRefused) {
+    App app;
+    const std::wstring chosen = to_wide(app.folder()) + L"\\caf\u00e9\ud55c.cmd";
+    HANDLE file = CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    app.post_click("BitBtn4");
+    const HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    type_into_dialog(dialog, chosen);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+    const HWND box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(window_text(box), "ドリモ玉");
+    EXPECT_NE(message_box_text(box).find("シフト JIS で表せない文字"), std::string::npos) << message_box_text(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    EXPECT_EQ(app.text("ex_path4"), "notepad");
+    EXPECT_TRUE(IsWindowEnabled(app.form()));
 }
 
 TEST(Browse, TheDialogPutsThePathInTheBoxAndRemembersItPerSlot) {

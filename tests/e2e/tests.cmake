@@ -6,7 +6,12 @@ add_executable(e2e_tests
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(e2e_tests dorimo)
+add_dependencies(e2e_tests dorimo show_probe)
+
+# A program the launch tests open: it records how it was started.
+add_executable(show_probe WIN32 e2e/show_probe.cpp)
+target_link_libraries(show_probe PRIVATE dorimo_flags)
+set_target_properties(show_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_test(NAME e2e_tests COMMAND e2e_tests)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
 

@@ -2,6 +2,9 @@
 // saving, the error box, keyboard order and the end of a session.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -87,6 +90,32 @@ TEST(Window, FreshStartShowsEveryControlInPlace) {
         EXPECT_EQ(IsWindowEnabled(c) != 0, control.kind != dorimo::Kind::ReadOnlyEdit) << control.name;
         EXPECT_FALSE(SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED && !combo && !label) << control.name;
     }
+    // The figures of the window's design, one or more of each kind and the
+    // bottom strip, independent of the table that built the window.
+    const struct {
+        const char* name;
+        int left, top, width, height;  // 0: not checked
+    } design[] = {
+        {"Label8", 48, 4, 0, 0},          {"Label13", 616, 4, 0, 0},        {"Label2", 4, 20, 0, 0},
+        {"Label21", 204, 104, 0, 0},      {"chk11", 48, 20, 17, 17},        {"chk57", 144, 100, 17, 17},
+        {"chk34", 96, 60, 17, 17},        {"cbH1", 168, 20, 37, 0},         {"cbM4", 208, 80, 37, 0},
+        {"ex_path3", 248, 60, 185, 20},   {"BitBtn5", 432, 100, 21, 20},    {"txtMAE2", 456, 40, 109, 20},
+        {"btnRUN4", 568, 80, 44, 21},     {"txtTUGI5", 616, 100, 109, 20},  {"btnGO1", 728, 20, 33, 21},
+        {"btnTRAY", 48, 126, 129, 19},    {"chkTORAY", 188, 128, 153, 17},  {"btnSAVE", 636, 126, 89, 19},
+        {"MEMOMO", 4, 152, 757, 169},
+    };
+    for (const auto& d : design) {
+        const RECT r = client_rect_of(app.form(), app.control(d.name));
+        EXPECT_EQ(r.left, d.left) << d.name;
+        EXPECT_EQ(r.top, d.top) << d.name;
+        if (d.width) {
+            EXPECT_EQ(r.right - r.left, d.width) << d.name;
+        }
+        if (d.height) {
+            EXPECT_EQ(r.bottom - r.top, d.height) << d.name;
+        }
+    }
+
     EXPECT_EQ(app.log(), Lines{">"});
     EXPECT_EQ(app.text("Label2"), "登録1");
     EXPECT_EQ(app.text("Label20"), "登録5");
@@ -219,6 +248,7 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
     EXPECT_TRUE(IsWindowVisible(app.application_window()));
+    EXPECT_TRUE(tray_icons().empty());
 
     // Once the file can be written, the close goes through.
     RemoveDirectoryA(app.ini_path().c_str());
@@ -226,30 +256,91 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
 }
 
-HWND focused_control(const App& app) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(app.form(), nullptr), &info);
-    return info.hwndFocus;
+bool has_focus(const App& app, const std::string& name) {
+    const HWND f = app.focused(), c = app.control(name);
+    return f == c || GetParent(f) == c;  // a drop-down list's focus is in its edit box
 }
 
+// Tab through the whole window: every control that takes the focus, in the
+// order of the design, the log left out, and round to the start.
 TEST(Window, TabMovesThroughTheControlsInOrder) {
     App app;
-    ASSERT_TRUE(wait_for([&] { return focused_control(app) == app.control("btnTRAY"); }));
-    auto tab = [&](const char* expected) {
-        HWND from = focused_control(app);
-        PostMessageA(from, WM_KEYDOWN, VK_TAB, 0);
-        PostMessageA(from, WM_KEYUP, VK_TAB, 0xC0000001);
-        EXPECT_TRUE(wait_for([&] { return focused_control(app) == app.control(expected); }, 3000)) << expected;
+    ASSERT_TRUE(wait_for([&] { return has_focus(app, "btnTRAY"); }));
+    std::vector<std::string> order{"chkTORAY"};
+    auto row = [&](const std::string& n) {
+        for (int d = 1; d <= 7; ++d) order.push_back("chk" + n + std::to_string(d));
+        for (const char* part : {"cbH", "cbM", "ex_path", "btnGO"}) order.push_back(part + n);
     };
-    tab("chkTORAY");
-    tab("chk11");
-    app.click("btnGO2");  // a click gives the button the focus
-    ASSERT_EQ(focused_control(app), app.control("btnGO2"));
-    tab("btnSAVE");
-    tab("BitBtn1");
-    tab("BitBtn2");
-    tab("chk31");
+    row("1");
+    row("2");
+    order.insert(order.end(), {"btnSAVE", "BitBtn1", "BitBtn2"});
+    row("3");
+    order.push_back("BitBtn3");
+    row("4");
+    order.push_back("BitBtn4");
+    row("5");
+    order.insert(order.end(), {"BitBtn5", "btnRUN1", "btnRUN2", "btnRUN3", "btnRUN4", "btnRUN5", "btnTRAY"});
+    for (const std::string& expected : order) {
+        app.press(VK_TAB);
+        ASSERT_TRUE(wait_for([&] { return has_focus(app, expected); }, 3000)) << expected;
+    }
+}
+
+// Keys as a person presses them, in each kind of control: none closes the
+// window or is lost, Tab moves on, and the log is read and copied with keys.
+TEST(Window, KeysInEveryKindOfControlKeepTheWindow) {
+    App app;
+    ASSERT_TRUE(wait_for([&] { return has_focus(app, "btnTRAY"); }));
+
+    // The log: Esc does nothing, Tab and Shift+Tab leave it.
+    ASSERT_TRUE(app.click_into(app.control("MEMOMO")));
+    app.press(VK_ESCAPE);
+    app.press(VK_RETURN);
+    app.press(VK_TAB);
+    EXPECT_TRUE(wait_for([&] { return has_focus(app, "btnRUN1"); }, 3000));
+    ASSERT_TRUE(app.click_into(app.control("MEMOMO")));
+    app.press_with_shift(VK_TAB);
+    EXPECT_TRUE(wait_for([&] { return has_focus(app, "BitBtn5"); }, 3000));
+
+    // Ctrl+A selects the whole log, Ctrl+C copies it.
+    ASSERT_TRUE(app.click_into(app.control("MEMOMO")));
+    app.press('A', '\x01');
+    EXPECT_TRUE(wait_for([&] { return SendMessageA(app.control("MEMOMO"), EM_GETSEL, 0, 0) == MAKELONG(0, 1); }, 3000));
+    app.press('C', '\x03');
+    EXPECT_TRUE(wait_for([] {
+        if (!OpenClipboard(nullptr)) return false;
+        const HANDLE data = GetClipboardData(CF_TEXT);
+        const bool copied = data && std::string(static_cast<const char*>(GlobalLock(data))) == ">";
+        if (data) GlobalUnlock(data);
+        CloseClipboard();
+        return copied;
+    }, 3000));
+
+    // Edit box, drop-down list, check box and button: Esc and Enter change
+    // nothing, Space does what it does to that kind, Tab moves on.
+    const struct {
+        const char* name;
+        const char* next;
+    } controls[] = {{"ex_path1", "btnGO1"}, {"cbH2", "cbM2"}, {"chk33", "chk34"}, {"btnGO4", "BitBtn4"}};
+    for (const auto& c : controls) {
+        ASSERT_TRUE(app.click_into(app.control(c.name))) << c.name;
+        app.press(VK_ESCAPE);
+        app.press(VK_RETURN);
+        app.press(VK_SPACE);
+        app.press(VK_TAB);
+        EXPECT_TRUE(wait_for([&] { return has_focus(app, c.next); }, 3000)) << c.name;
+    }
+    EXPECT_TRUE(app.running());
+    EXPECT_TRUE(IsWindowVisible(app.form()));
+    EXPECT_EQ(app.text("ex_path1").size(), 8u);  // a blank where the click put the caret
+    EXPECT_NE(app.text("ex_path1").find("notepad"), std::string::npos);
+    EXPECT_EQ(app.text("cbH2"), " ");  // typed over the selected "00"
+    EXPECT_FALSE(app.checked("chk33"));  // clicked into, then Space: off again
+    const Lines log = app.log();
+    ASSERT_EQ(log.size(), 3u);  // the click and Space pressed the toggle of slot 4, which has no day
+    EXPECT_EQ(log[0].rfind("登録4停止 ", 0), 0u) << log[0];
+    EXPECT_EQ(log[1].rfind("登録4停止 ", 0), 0u) << log[1];
+    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);  // nothing closed, nothing saved
 }
 
 TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
@@ -270,6 +361,47 @@ TEST(Window, TheLogKeepsEveryLine) {
     HWND memo = app.control("MEMOMO");
     const LRESULT first_visible = SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
     EXPECT_GT(first_visible, 1100);
+}
+
+// A folder whose name the code page cannot hold: the settings file beside
+// the program is still the one read and written, and stays Shift-JIS.
+TEST(Window, AFolderNamedOutsideTheCodePageKeepsItsSettings) {
+    const std::wstring folder = to_wide(new_temp_folder()) + L"\\dorimo-\u00e9\ud55c";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    App::Options options;
+    options.wide_folder = folder;
+    options.ini = saved_ini({{"path2", "C:\\予定表\\週報.bat"}, {"H2", "07"}});
+    App app(options);
+    EXPECT_EQ(app.text("ex_path2"), "C:\\予定表\\週報.bat");
+    EXPECT_EQ(app.text("cbH2"), "07");
+
+    app.set_text("ex_path4", "ソフト表");
+    ASSERT_TRUE(app.close());
+    std::ifstream in(std::filesystem::path(folder + L"\\dorimo.ini"), std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, saved_ini({{"path2", "C:\\予定表\\週報.bat"}, {"H2", "07"}, {"path4", "ソフト表"}}));
+}
+
+// A second start with the same settings file brings the running copy's
+// window back and ends; from another folder a copy runs on its own.
+TEST(Window, ASecondStartShowsTheRunningCopy) {
+    App app;
+    app.click("btnTRAY");
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+    const Lines log = app.log();
+
+    EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder())), 0);
+    EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+    EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
+    EXPECT_FALSE(IsIconic(app.form()));
+    EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
+    EXPECT_EQ(app.log(), log);
+    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    App other;
+    EXPECT_TRUE(app.running());
+    EXPECT_TRUE(other.running());
+    EXPECT_NE(other.process_id(), app.process_id());
 }
 
 }  // namespace
