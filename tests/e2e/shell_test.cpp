@@ -189,8 +189,10 @@ TEST(Launch, TheProgramTextIsPassedWhole) {
     app.set_text("ex_path1", "");
     app.click("btnRUN1");
     const auto log = app.log();
-    ASSERT_EQ(log.size(), 3u);
+    ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[1].substr(log[1].size() - 3), " <>");
+    EXPECT_TRUE(starts_with(log[2], "登録1起動失敗 ")) << log[2];  // nothing to open
+    EXPECT_NE(log[2].find(" <> "), std::string::npos) << log[2];
 }
 
 HWND file_name_box(HWND dialog) {
