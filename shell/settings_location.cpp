@@ -21,15 +21,6 @@ std::wstring module_path() {
     }
 }
 
-// 8-bit text of a name the code page cannot hold, for messages only.
-std::string shown_name(const std::wstring& text) {
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 SettingsLocation settings_beside_program() {
@@ -39,7 +30,7 @@ SettingsLocation settings_beside_program() {
         return {path, widen(path), make_system_profile()};
     }
     const std::wstring path = module.substr(0, module.find_last_of(L"\\:") + 1) + L"dorimo.ini";
-    return {shown_name(path), path, make_unicode_path_profile(path)};
+    return {narrow(path), path, make_unicode_path_profile(path)};
 }
 
 }  // namespace dorimo

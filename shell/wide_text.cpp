@@ -16,6 +16,14 @@ std::optional<std::string> narrow_exactly(const std::wstring& text) {
     return out;
 }
 
+std::string narrow(const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
 std::wstring widen(const std::string& text) {
     if (text.empty()) return std::wstring();
     const int length = static_cast<int>(text.size());

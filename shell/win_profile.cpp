@@ -43,12 +43,7 @@ public:
         wchar_t buffer[kProfileBufferSize] = {};
         GetPrivateProfileStringW(widen(section).c_str(), widen(key).c_str(), widen(default_text).c_str(), buffer,
                                  kProfileBufferSize, path_.c_str());
-        const std::wstring value(buffer);
-        const int length = static_cast<int>(value.size());
-        const int size = WideCharToMultiByte(CP_ACP, 0, value.data(), length, nullptr, 0, nullptr, nullptr);
-        std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-        if (size > 0) WideCharToMultiByte(CP_ACP, 0, value.data(), length, text.data(), size, nullptr, nullptr);
-        return cut_to(text, kProfileBufferSize - 1);
+        return cut_to(narrow(buffer), kProfileBufferSize - 1);
     }
 
     bool write_string(const char* section, const char* key, const char* value, const std::string&) override {
