@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "error_box.h"
@@ -79,15 +80,56 @@ std::string font_face() {
     return chosen;
 }
 
+int extent(HDC dc, const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
 // Labels are as wide as their text in their font.
 int text_width(HFONT font, const std::string& text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const int width = extent(dc, text);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return size.cx;
+    return width;
+}
+
+TEXTMETRICA text_metrics(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics;
+}
+
+// The width of a box's widest text in a font: its pattern with each "0" as
+// the font's widest digit.
+int widest_text_width(HFONT font, std::string pattern) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    char widest = '0';
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (extent(dc, std::string(1, digit)) > extent(dc, std::string(1, widest))) widest = digit;
+    }
+    for (char& c : pattern) {
+        if (c == '0') c = widest;
+    }
+    const int width = extent(dc, pattern);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return width;
+}
+
+// The width of the area an edit box draws its text in: its client area less
+// its margins.
+int text_area_width(HWND edit) {
+    RECT area{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    return area.right - area.left;
 }
 
 }  // namespace
@@ -138,15 +180,41 @@ TForm1::~TForm1() {
 
 int TForm1::scale(int pixels) const { return MulDiv(pixels, font_height_, 12); }
 
-HFONT TForm1::font(int height, bool bold) {
-    HFONT& f = fonts_[{height, bold}];
+HFONT TForm1::font(int height, bool bold, int width) {
+    HFONT& f = fonts_[{height, bold, width}];
     if (!f) {
         static const std::string face = font_face();
-        f = CreateFontA(-scale(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
+        f = CreateFontA(-scale(height), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
     }
     return f;
 }
+
+// A box whose widest text is wider than its text area (the window font's
+// substitute can be wider than the designed face) gets the window font
+// condensed: the same face and height with narrower characters, as wide as
+// they can be with the text whole and room for the caret after it.
+void TForm1::fit_widest_text(const Component& c) {
+    const ControlSpec& control = c.layout;
+    if (control.shows_whole.empty()) return;
+    const bool combo = control.kind == Kind::Combo;
+    HWND edit = combo ? FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr) : c.hwnd;
+    if (!edit) return;
+    HFONT f = font(control.font_height, control.bold);
+    const int needed = widest_text_width(f, control.shows_whole);
+    if (needed < text_area_width(edit)) return;
+    const int average = text_metrics(f).tmAveCharWidth;
+    for (int width = std::max(1, std::min(average - 1, average * text_area_width(edit) / needed)); width > 0;
+         --width) {
+        f = font(control.font_height, control.bold, width);
+        SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+        if (combo) set_no_margins(edit);  // the new font brought its own
+        if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
+    }
+}
+
+// A drop-down list's box holds two digits: no margins.
+void TForm1::set_no_margins(HWND edit) { SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0); }
 
 void TForm1::create_controls() {
     glyph_ = make_glyph_icon(instance_);
@@ -197,8 +265,7 @@ void TForm1::create_controls() {
                 SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, scale(12));
             SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(control.text_limit), 0);
-            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr))  // room for two digits
-                SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);
             SetWindowTextA(c.hwnd, control.text.c_str());
             break;
         case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(control.text_limit), 0); break;
@@ -206,6 +273,7 @@ void TForm1::create_controls() {
         case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
         }
+        fit_widest_text(c);
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
     }
