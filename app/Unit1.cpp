@@ -23,39 +23,61 @@ const char kCaption[] = "ドリモ丸";
 constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
+constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
 
-// The open-file glyph as an icon whose background, the colour of its
-// bottom-left pixel, is masked out.
-HICON make_glyph_icon(HINSTANCE instance) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
+// The open-file glyph grown to the given size (each pixel taken from the
+// nearest one of the picture), as an icon whose background, the colour of the
+// picture's bottom-left pixel, is masked out.
+HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
+    HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap) return nullptr;
+    if (!picture) return nullptr;
     DIBSECTION dib{};
-    GetObjectA(bitmap, sizeof dib, &dib);
+    GetObjectA(picture, sizeof dib, &dib);
     const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight;
     const int stride = dib.dsBm.bmWidthBytes;
-    auto* bits = static_cast<BYTE*>(dib.dsBm.bmBits);  // bottom-up, 24 bits per pixel
-    const BYTE background[3] = {bits[0], bits[1], bits[2]};
+    const auto* bits = static_cast<const BYTE*>(dib.dsBm.bmBits);  // bottom-up, 24 bits per pixel
+    const BYTE* background = bits;
 
-    const int mask_stride = (w + 15) / 16 * 2;
-    std::vector<BYTE> mask(static_cast<std::size_t>(mask_stride * h), 0);
-    for (int y = 0; y < h; ++y) {
-        BYTE* row = bits + (h - 1 - y) * stride;  // top row first, as the mask is
-        for (int x = 0; x < w; ++x) {
-            BYTE* p = row + 3 * x;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up as well
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* colour_bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &colour_bits, nullptr, 0);
+    if (!colour) {
+        DeleteObject(picture);
+        return nullptr;
+    }
+    auto* out = static_cast<BYTE*>(colour_bits);
+    const int out_stride = (width * 3 + 3) / 4 * 4;
+    const int mask_stride = (width + 15) / 16 * 2;
+    std::vector<BYTE> mask(static_cast<std::size_t>(mask_stride * height), 0);
+    for (int y = 0; y < height; ++y) {  // from the top, as the mask is
+        const BYTE* from = bits + (h - 1 - y * h / height) * stride;
+        BYTE* to = out + (height - 1 - y) * out_stride;
+        for (int x = 0; x < width; ++x) {
+            const BYTE* p = from + 3 * (x * w / width);
+            BYTE* q = to + 3 * x;
             if (p[0] == background[0] && p[1] == background[1] && p[2] == background[2]) {
                 mask[static_cast<std::size_t>(y * mask_stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
-                p[0] = p[1] = p[2] = 0;
+                q[0] = q[1] = q[2] = 0;
+            } else {
+                q[0] = p[0], q[1] = p[1], q[2] = p[2];
             }
         }
     }
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = CreateBitmap(w, h, 1, 1, mask.data());
-    info.hbmColor = bitmap;
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(info.hbmMask);
-    DeleteObject(bitmap);
+    ICONINFO icon_info{};
+    icon_info.fIcon = TRUE;
+    icon_info.hbmMask = CreateBitmap(width, height, 1, 1, mask.data());
+    icon_info.hbmColor = colour;
+    HICON icon = CreateIconIndirect(&icon_info);
+    DeleteObject(icon_info.hbmMask);
+    DeleteObject(colour);
+    DeleteObject(picture);
     return icon;
 }
 
@@ -217,7 +239,7 @@ void TForm1::fit_widest_text(const Component& c) {
 void TForm1::set_no_margins(HWND edit) { SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0); }
 
 void TForm1::create_controls() {
-    glyph_ = make_glyph_icon(instance_);
+    glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     int id = kFirstControlId;
     for (ControlSpec& control : form_layout()) {
         Component c;

@@ -1,6 +1,6 @@
-// How the window looks: texts whole in their boxes at any screen resolution.
-// The AnyResolution tests run a second time on a screen of 144 pixels per inch
-// (at_dpi.sh).
+// How the window looks: texts whole in their boxes at any screen resolution,
+// the picture buttons' glyph grown with the layout. The AnyResolution tests
+// run a second time on a screen of 144 pixels per inch (at_dpi.sh).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,12 +13,60 @@
 namespace e2e {
 namespace {
 
-// The screen's resolution.
+// The screen's resolution, and the layout's scale: its font's character
+// height over 12.
 int dpi() {
     HDC screen = GetDC(nullptr);
     const int d = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return d;
+}
+int scaled(int pixels) { return MulDiv(pixels, MulDiv(12, dpi(), 96), 12); }
+
+// The pixels of a window's client area as the screen shows them.
+class Capture {
+public:
+    explicit Capture(HWND window) {
+        RECT r;
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        width_ = r.right - r.left;
+        height_ = r.bottom - r.top;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width_, height_, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const auto* p = static_cast<const DWORD*>(bits);
+        pixels_.assign(p, p + width_ * height_);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    COLORREF at(int x, int y) const {
+        const DWORD v = pixels_[static_cast<std::size_t>(y * width_ + x)];  // 0x00RRGGBB
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<DWORD> pixels_;
+};
+
+int distance(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
 }
 
 // The box a drop-down list edits its text in, or the box itself.
@@ -65,6 +113,31 @@ TEST(AnyResolution, TheBoxesShowTheirWidestTextsWhole) {
             }
         }
     }
+}
+
+TEST(AnyResolution, TheGlyphGrowsWithTheLayout) {
+    App app;
+    HWND button = app.control("BitBtn1");
+    // The glyph: what is neither the button's face nor its frame.
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    RECT glyph{};
+    ASSERT_TRUE(wait_for([&] {
+        const Capture c(button);
+        glyph = {c.width(), c.height(), 0, 0};
+        for (int y = 3; y < c.height() - 3; ++y) {
+            for (int x = 3; x < c.width() - 3; ++x) {
+                if (distance(c.at(x, y), face) < 48) continue;
+                glyph.left = std::min<LONG>(glyph.left, x), glyph.right = std::max<LONG>(glyph.right, x + 1);
+                glyph.top = std::min<LONG>(glyph.top, y), glyph.bottom = std::max<LONG>(glyph.bottom, y + 1);
+            }
+        }
+        return glyph.right > glyph.left;
+    }));
+    // The picture is 17 x 15 pixels with a little background at its edges.
+    EXPECT_LE(glyph.right - glyph.left, scaled(17));
+    EXPECT_GE(glyph.right - glyph.left, scaled(17) * 4 / 5);
+    EXPECT_LE(glyph.bottom - glyph.top, scaled(15));
+    EXPECT_GE(glyph.bottom - glyph.top, scaled(15) * 4 / 5);
 }
 
 }  // namespace
