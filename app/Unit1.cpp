@@ -486,16 +486,21 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         break;
     case WM_CTLCOLORSTATIC: {
+        // Labels, check boxes and the log: the text in the window-text colour
+        // (or a label's own) on the system colour of the control's background,
+        // so that it shows in any colour scheme. The disabled boxes grey
+        // their text themselves.
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
         int background = COLOR_BTNFACE;
+        COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
         if (c != by_id_.end()) {
             const ControlSpec& control = components_[c->second].layout;
             if (control.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
             if (control.kind == Kind::Memo) background = COLOR_WINDOW;
-            if (control.kind == Kind::Label)
-                SetTextColor(dc, control.colour != CLR_INVALID ? control.colour : GetSysColor(COLOR_WINDOWTEXT));
+            if (control.colour != CLR_INVALID) text = control.colour;
         }
+        SetTextColor(dc, text);
         SetBkColor(dc, GetSysColor(background));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
     }

@@ -1,6 +1,7 @@
 // How the window looks: texts whole in their boxes at any screen resolution,
-// the picture buttons' glyph grown with the layout. The AnyResolution tests
-// run a second time on a screen of 144 pixels per inch (at_dpi.sh).
+// the picture buttons' glyph grown with the layout, texts readable in a dark
+// colour scheme. The AnyResolution tests run a second time on a screen of 144
+// pixels per inch (at_dpi.sh).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,6 +68,24 @@ private:
 int distance(COLORREF a, COLORREF b) {
     return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
            std::abs(GetBValue(a) - GetBValue(b));
+}
+
+// Pixels of a captured area that stand out from its background, and how many
+// of them are near the given text colour.
+struct Ink {
+    int pixels = 0, near_text = 0;
+};
+Ink ink(const Capture& c, RECT area, COLORREF background, COLORREF text) {
+    Ink found;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF p = c.at(x, y);
+            if (distance(p, background) < 96) continue;
+            ++found.pixels;
+            if (distance(p, text) < distance(p, background)) ++found.near_text;
+        }
+    }
+    return found;
 }
 
 // The box a drop-down list edits its text in, or the box itself.
@@ -138,6 +157,48 @@ TEST(AnyResolution, TheGlyphGrowsWithTheLayout) {
     EXPECT_GE(glyph.right - glyph.left, scaled(17) * 4 / 5);
     EXPECT_LE(glyph.bottom - glyph.top, scaled(15));
     EXPECT_GE(glyph.bottom - glyph.top, scaled(15) * 4 / 5);
+}
+
+// A dark colour scheme for one test, the user's own again afterwards.
+class DarkScheme : public ::testing::Test {
+protected:
+    static constexpr int kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                                        COLOR_SCROLLBAR, COLOR_GRAYTEXT};
+    static constexpr int kCount = sizeof kElements / sizeof kElements[0];
+
+    void SetUp() override {
+        for (int i = 0; i < kCount; ++i) saved_[i] = GetSysColor(kElements[i]);
+        const COLORREF dark[kCount] = {RGB(0, 0, 0),       RGB(255, 255, 255), RGB(48, 48, 48),
+                                       RGB(240, 240, 240), RGB(64, 64, 64),    RGB(160, 160, 160)};
+        ASSERT_TRUE(SetSysColors(kCount, kElements, dark));
+    }
+    void TearDown() override { SetSysColors(kCount, kElements, saved_); }
+
+private:
+    COLORREF saved_[kCount] = {};
+};
+
+TEST_F(DarkScheme, TheLogAndTheCheckBoxCaptionAreReadable) {
+    App app;
+    app.click("btnGO1");  // a line of text in the log
+    HWND memo = app.control("MEMOMO");
+    const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+    const int line = scaled(13);  // the first line of the log, and a little more
+    Ink log;
+    wait_for([&] {
+        const Capture c(memo);
+        log = ink(c, {0, 0, c.width() - GetSystemMetrics(SM_CXVSCROLL), line}, window, text);
+        return log.pixels > 50;
+    });
+    EXPECT_GT(log.pixels, 50) << "the log's first line does not show";
+    EXPECT_GT(log.near_text, log.pixels / 2);
+
+    // The caption of the start-up option, right of its box.
+    HWND option = app.control("chkTORAY");
+    const Capture c(option);
+    const Ink caption = ink(c, {scaled(17), 0, c.width(), c.height()}, GetSysColor(COLOR_BTNFACE), text);
+    EXPECT_GT(caption.pixels, 50) << "the option's caption does not show";
+    EXPECT_GT(caption.near_text, caption.pixels / 2);
 }
 
 }  // namespace
