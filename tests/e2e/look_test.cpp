@@ -1,7 +1,7 @@
 // How the window looks: texts whole in their boxes at any screen resolution,
 // the picture buttons' glyph grown with the layout, texts readable in a dark
-// colour scheme. The AnyResolution tests run a second time on a screen of 144
-// pixels per inch (at_dpi.sh).
+// colour scheme, the title bar's symbols. The AnyResolution tests run a
+// second time on a screen of 144 pixels per inch (at_dpi.sh).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -199,6 +199,20 @@ TEST_F(DarkScheme, TheLogAndTheCheckBoxCaptionAreReadable) {
     const Ink caption = ink(c, {scaled(17), 0, c.width(), c.height()}, GetSysColor(COLOR_BTNFACE), text);
     EXPECT_GT(caption.pixels, 50) << "the option's caption does not show";
     EXPECT_GT(caption.near_text, caption.pixels / 2);
+}
+
+// Wine draws the title bar's buttons with its symbol font; without it they
+// show as the letters "0 1 r".
+TEST(TitleBar, TheSymbolFontOfItsButtonsIsThere) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, "Marlett");
+    HGDIOBJ old = SelectObject(dc, font);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(dc, sizeof face, face);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    EXPECT_STREQ(face, "Marlett");
 }
 
 }  // namespace
