@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "error_box.h"
@@ -223,11 +222,8 @@ void TForm1::fit_widest_text(const Component& c) {
     HWND edit = combo ? FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr) : c.hwnd;
     if (!edit) return;
     HFONT f = font(control.font_height, control.bold);
-    const int needed = widest_text_width(f, control.shows_whole);
-    if (needed < text_area_width(edit)) return;
-    const int average = text_metrics(f).tmAveCharWidth;
-    for (int width = std::max(1, std::min(average - 1, average * text_area_width(edit) / needed)); width > 0;
-         --width) {
+    if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
+    for (int width = text_metrics(f).tmAveCharWidth - 1; width > 0; --width) {
         f = font(control.font_height, control.bold, width);
         SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
         if (combo) set_no_margins(edit);  // the new font brought its own
