@@ -23,39 +23,61 @@ const char kCaption[] = "ドリモ丸";
 constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
+constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
 
-// The open-file glyph as an icon whose background, the colour of its
-// bottom-left pixel, is masked out.
-HICON make_glyph_icon(HINSTANCE instance) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
+// The open-file glyph grown to the given size (each pixel taken from the
+// nearest one of the picture), as an icon whose background, the colour of the
+// picture's bottom-left pixel, is masked out.
+HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
+    HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap) return nullptr;
+    if (!picture) return nullptr;
     DIBSECTION dib{};
-    GetObjectA(bitmap, sizeof dib, &dib);
+    GetObjectA(picture, sizeof dib, &dib);
     const int w = dib.dsBm.bmWidth, h = dib.dsBm.bmHeight;
     const int stride = dib.dsBm.bmWidthBytes;
-    auto* bits = static_cast<BYTE*>(dib.dsBm.bmBits);  // bottom-up, 24 bits per pixel
-    const BYTE background[3] = {bits[0], bits[1], bits[2]};
+    const auto* bits = static_cast<const BYTE*>(dib.dsBm.bmBits);  // bottom-up, 24 bits per pixel
+    const BYTE* background = bits;
 
-    const int mask_stride = (w + 15) / 16 * 2;
-    std::vector<BYTE> mask(static_cast<std::size_t>(mask_stride * h), 0);
-    for (int y = 0; y < h; ++y) {
-        BYTE* row = bits + (h - 1 - y) * stride;  // top row first, as the mask is
-        for (int x = 0; x < w; ++x) {
-            BYTE* p = row + 3 * x;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up as well
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* colour_bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &colour_bits, nullptr, 0);
+    if (!colour) {
+        DeleteObject(picture);
+        return nullptr;
+    }
+    auto* out = static_cast<BYTE*>(colour_bits);
+    const int out_stride = (width * 3 + 3) / 4 * 4;
+    const int mask_stride = (width + 15) / 16 * 2;
+    std::vector<BYTE> mask(static_cast<std::size_t>(mask_stride * height), 0);
+    for (int y = 0; y < height; ++y) {  // from the top, as the mask is
+        const BYTE* from = bits + (h - 1 - y * h / height) * stride;
+        BYTE* to = out + (height - 1 - y) * out_stride;
+        for (int x = 0; x < width; ++x) {
+            const BYTE* p = from + 3 * (x * w / width);
+            BYTE* q = to + 3 * x;
             if (p[0] == background[0] && p[1] == background[1] && p[2] == background[2]) {
                 mask[static_cast<std::size_t>(y * mask_stride + x / 8)] |= static_cast<BYTE>(0x80 >> (x % 8));
-                p[0] = p[1] = p[2] = 0;
+                q[0] = q[1] = q[2] = 0;
+            } else {
+                q[0] = p[0], q[1] = p[1], q[2] = p[2];
             }
         }
     }
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = CreateBitmap(w, h, 1, 1, mask.data());
-    info.hbmColor = bitmap;
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(info.hbmMask);
-    DeleteObject(bitmap);
+    ICONINFO icon_info{};
+    icon_info.fIcon = TRUE;
+    icon_info.hbmMask = CreateBitmap(width, height, 1, 1, mask.data());
+    icon_info.hbmColor = colour;
+    HICON icon = CreateIconIndirect(&icon_info);
+    DeleteObject(icon_info.hbmMask);
+    DeleteObject(colour);
+    DeleteObject(picture);
     return icon;
 }
 
@@ -80,15 +102,56 @@ std::string font_face() {
     return chosen;
 }
 
+int extent(HDC dc, const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
 // Labels are as wide as their text in their font.
 int text_width(HFONT font, const std::string& text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const int width = extent(dc, text);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return size.cx;
+    return width;
+}
+
+TEXTMETRICA text_metrics(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return metrics;
+}
+
+// The width of a box's widest text in a font: its pattern with each "0" as
+// the font's widest digit.
+int widest_text_width(HFONT font, std::string pattern) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    char widest = '0';
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (extent(dc, std::string(1, digit)) > extent(dc, std::string(1, widest))) widest = digit;
+    }
+    for (char& c : pattern) {
+        if (c == '0') c = widest;
+    }
+    const int width = extent(dc, pattern);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return width;
+}
+
+// The width of the area an edit box draws its text in: its client area less
+// its margins.
+int text_area_width(HWND edit) {
+    RECT area{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    return area.right - area.left;
 }
 
 // The log's keys. A multi-line edit box asks for every key and, on Esc,
@@ -163,18 +226,41 @@ TForm1::~TForm1() {
 
 int TForm1::scale(int pixels) const { return MulDiv(pixels, font_height_, 12); }
 
-HFONT TForm1::font(int height, bool bold) {
-    HFONT& f = fonts_[{height, bold}];
+HFONT TForm1::font(int height, bool bold, int width) {
+    HFONT& f = fonts_[{height, bold, width}];
     if (!f) {
         static const std::string face = font_face();
-        f = CreateFontA(-scale(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
+        f = CreateFontA(-scale(height), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
     }
     return f;
 }
 
+// A box whose widest text is wider than its text area (the window font's
+// substitute can be wider than the designed face) gets the window font
+// condensed: the same face and height with narrower characters, as wide as
+// they can be with the text whole and room for the caret after it.
+void TForm1::fit_widest_text(const Component& c) {
+    const ControlSpec& control = c.layout;
+    if (control.shows_whole.empty()) return;
+    const bool combo = control.kind == Kind::Combo;
+    HWND edit = combo ? FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr) : c.hwnd;
+    if (!edit) return;
+    HFONT f = font(control.font_height, control.bold);
+    if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
+    for (int width = text_metrics(f).tmAveCharWidth - 1; width > 0; --width) {
+        f = font(control.font_height, control.bold, width);
+        SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+        if (combo) set_no_margins(edit);  // the new font brought its own
+        if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
+    }
+}
+
+// A drop-down list's box holds two digits: no margins.
+void TForm1::set_no_margins(HWND edit) { SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0); }
+
 void TForm1::create_controls() {
-    glyph_ = make_glyph_icon(instance_);
+    glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     int id = kFirstControlId;
     for (ControlSpec& control : form_layout()) {
         Component c;
@@ -222,8 +308,7 @@ void TForm1::create_controls() {
                 SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, scale(12));
             SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(control.text_limit), 0);
-            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr))  // room for two digits
-                SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);
             SetWindowTextA(c.hwnd, control.text.c_str());
             break;
         case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(control.text_limit), 0); break;
@@ -234,6 +319,7 @@ void TForm1::create_controls() {
         case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
         }
+        fit_widest_text(c);
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
     }
@@ -432,16 +518,21 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         break;
     case WM_CTLCOLORSTATIC: {
+        // Labels, check boxes and the log: the text in the window-text colour
+        // (or a label's own) on the system colour of the control's background,
+        // so that it shows in any colour scheme. The disabled boxes grey
+        // their text themselves.
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
         int background = COLOR_BTNFACE;
+        COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
         if (c != by_id_.end()) {
             const ControlSpec& control = components_[c->second].layout;
             if (control.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
             if (control.kind == Kind::Memo) background = COLOR_WINDOW;
-            if (control.kind == Kind::Label)
-                SetTextColor(dc, control.colour != CLR_INVALID ? control.colour : GetSysColor(COLOR_WINDOWTEXT));
+            if (control.colour != CLR_INVALID) text = control.colour;
         }
+        SetTextColor(dc, text);
         SetBkColor(dc, GetSysColor(background));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
     }

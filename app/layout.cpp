@@ -72,13 +72,14 @@ std::vector<ControlSpec> form_layout() {
         const char* text;
         int limit;
         const char* hint;
+        const char* shows_whole;
     } row_parts[] = {
-        {"cbH", Kind::Combo, 168, 37, 20, "00", 2, ""},
-        {"cbM", Kind::Combo, 208, 37, 20, "00", 2, ""},
-        {"ex_path", Kind::Edit, 248, 185, 20, "notepad", 200, "max:200"},
-        {"txtMAE", Kind::ReadOnlyEdit, 456, 109, 20, "", 0, ""},
-        {"txtTUGI", Kind::ReadOnlyEdit, 616, 109, 20, "", 0, ""},
-        {"btnGO", Kind::Button, 728, 33, 21, kCaptionDisarmed, 0, ""},
+        {"cbH", Kind::Combo, 168, 37, 20, "00", 2, "", "00"},
+        {"cbM", Kind::Combo, 208, 37, 20, "00", 2, "", "00"},
+        {"ex_path", Kind::Edit, 248, 185, 20, "notepad", 200, "max:200", ""},
+        {"txtMAE", Kind::ReadOnlyEdit, 456, 109, 20, "", 0, "", "0000/00/00 00:00:00"},
+        {"txtTUGI", Kind::ReadOnlyEdit, 616, 109, 20, "", 0, "", "0000/00/00 00:00:00"},
+        {"btnGO", Kind::Button, 728, 33, 21, kCaptionDisarmed, 0, "", ""},
     };
     auto row = [&](int r) {
         const std::string& n = kSlotDigits[r];
@@ -88,6 +89,7 @@ std::vector<ControlSpec> form_layout() {
             ControlSpec& s = add(p.prefix + n, p.kind, p.left, y, p.width, p.height, p.text);
             s.text_limit = p.limit;
             s.hint = p.hint;
+            s.shows_whole = p.shows_whole;
             if (p.kind == Kind::Combo) s.items = p.prefix == std::string("cbH") ? hour_items() : minute_items();
         }
     };

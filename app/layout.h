@@ -22,6 +22,9 @@ struct ControlSpec {
     int text_limit = 0;  // characters that can be typed; 0: no limit of ours
     std::string hint;    // attached, never shown
     std::vector<std::string> items;
+    // The widest text the box has to show whole, each digit written as "0"
+    // (any digit may stand there); empty for boxes without such a text.
+    std::string shows_whole;
 };
 
 // The window's components in creation order: labels, then the tab order,

@@ -14,6 +14,13 @@ wine_prefix_ready() {
         wine wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # The title bar's buttons are drawn with Wine's symbol font, which this
+    # Wine does not find where Debian's fonts-wine puts it: it goes into the
+    # prefix's font folder.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -e "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY.

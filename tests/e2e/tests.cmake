@@ -2,7 +2,8 @@
 add_executable(e2e_tests
     e2e/app_driver.cpp
     e2e/shell_test.cpp
-    e2e/window_test.cpp)
+    e2e/window_test.cpp
+    e2e/look_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -23,3 +24,10 @@ set_target_properties(soak_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BIN
 add_dependencies(soak_tests dorimo)
 add_test(NAME soak_tests COMMAND soak_tests 120)
 set_tests_properties(soak_tests PROPERTIES TIMEOUT 400)
+
+# The tests that hold at any resolution, once more on a screen of 144 pixels
+# per inch (a copy of the Wine prefix with that resolution).
+add_test(NAME e2e_tests_144dpi
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/at_dpi.sh 144 $<TARGET_FILE:e2e_tests>
+                 --gtest_filter=AnyResolution.*)
+set_tests_properties(e2e_tests_144dpi PROPERTIES TIMEOUT 120)
