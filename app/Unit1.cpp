@@ -102,6 +102,13 @@ std::string font_face() {
     return chosen;
 }
 
+bool high_contrast() {
+    HIGHCONTRASTA setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 int extent(HDC dc, const std::string& text) {
     SIZE size{};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -306,7 +313,6 @@ void TForm1::create_controls() {
         case Kind::Combo:
             for (const std::string& item : control.items)
                 SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, scale(12));
             SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(control.text_limit), 0);
             if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);
             SetWindowTextA(c.hwnd, control.text.c_str());
@@ -320,6 +326,10 @@ void TForm1::create_controls() {
         default: break;
         }
         fit_widest_text(c);
+        if (control.kind == Kind::Combo) {  // the list's items as high as the box's font
+            const HFONT f = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
+            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, text_metrics(f).tmHeight);
+        }
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
     }
@@ -518,21 +528,24 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         break;
     case WM_CTLCOLORSTATIC: {
-        // Labels, check boxes and the log: the text in the window-text colour
-        // (or a label's own) on the system colour of the control's background,
-        // so that it shows in any colour scheme. The disabled boxes grey
-        // their text themselves.
+        // Labels, check boxes, the log and the disabled boxes: each text in
+        // the scheme's text colour for its background, so that it shows in
+        // any colour scheme. The two coloured day headings keep their colour
+        // unless high contrast is on.
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
-        int background = COLOR_BTNFACE;
-        COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+        int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
+        COLORREF own = CLR_INVALID;
         if (c != by_id_.end()) {
             const ControlSpec& control = components_[c->second].layout;
-            if (control.kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
-            if (control.kind == Kind::Memo) background = COLOR_WINDOW;
-            if (control.colour != CLR_INVALID) text = control.colour;
+            switch (control.kind) {
+            case Kind::ReadOnlyEdit: background = COLOR_SCROLLBAR, text = COLOR_GRAYTEXT; break;
+            case Kind::Memo: background = COLOR_WINDOW; break;
+            case Kind::Check: text = COLOR_BTNTEXT; break;
+            default: if (!high_contrast()) own = control.colour; break;
+            }
         }
-        SetTextColor(dc, text);
+        SetTextColor(dc, own != CLR_INVALID ? own : GetSysColor(text));
         SetBkColor(dc, GetSysColor(background));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
     }

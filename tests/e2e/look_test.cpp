@@ -201,6 +201,37 @@ TEST_F(DarkScheme, TheLogAndTheCheckBoxCaptionAreReadable) {
     EXPECT_GT(caption.near_text, caption.pixels / 2);
 }
 
+// High contrast on for one test (in the user's settings, where the program
+// reads it), off again afterwards. Wine cannot set it; there the test is
+// skipped.
+class HighContrast : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!set(HCF_HIGHCONTRASTON)) GTEST_SKIP() << "high contrast cannot be set here";
+    }
+    void TearDown() override { set(0); }
+
+private:
+    static bool set(DWORD flags) {
+        HIGHCONTRASTA setting{};
+        setting.cbSize = sizeof setting;
+        setting.dwFlags = flags;
+        return SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof setting, &setting, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    }
+};
+
+// The Sunday heading is blue, but in the window-text colour under high
+// contrast, where blue may be unreadable on the scheme's background.
+TEST_F(HighContrast, TheColouredDayHeadingsTakeTheWindowTextColour) {
+    App app;
+    const Capture c(app.control("Label8"));
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    const Ink heading = ink(c, {0, 0, c.width(), c.height()}, GetSysColor(COLOR_BTNFACE), text);
+    ASSERT_GT(heading.pixels, 10) << "the heading does not show";
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x) EXPECT_NE(c.at(x, y), RGB(0, 0, 255)) << x << "," << y;
+}
+
 // Wine draws the title bar's buttons with its symbol font; without it they
 // show as the letters "0 1 r".
 TEST(TitleBar, TheSymbolFontOfItsButtonsIsThere) {
