@@ -120,7 +120,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     std::string program = self;
-    program = program.substr(0, program.find_last_of('\\') + 1) + "dorimo.exe";
+    program = program.substr(0, program.find_last_of('\\') + 1) + options.program;
     if (!CopyFileA(program.c_str(), exe_path().c_str(), FALSE)) throw std::runtime_error("cannot copy " + program);
     if (options.ini_is_directory) CreateDirectoryA(ini_path().c_str(), nullptr);
     if (!options.ini.empty()) write_file(ini_path(), options.ini);
