@@ -156,7 +156,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring program = self;
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"dorimo.exe";
+    program = program.substr(0, program.find_last_of(L'\\') + 1) + to_wide(options.program);
     if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
     const std::wstring ini = folder + L"\\dorimo.ini";
     if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);

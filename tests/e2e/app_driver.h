@@ -33,6 +33,7 @@ public:
     struct Options {
         std::string ini;                 // settings file to put beside the program; none when empty
         bool ini_is_directory = false;   // a folder where the settings file would be
+        std::string program = "dorimo.exe";  // which program, from beside the tests
         std::string exe_name = "dorimo.exe";
         std::string folder;              // where to put the program; a new folder when empty
         std::wstring wide_folder;        // the same by its UTF-16 name, for names outside the code page

@@ -1,13 +1,14 @@
 # End-to-end tests: the real program under Wine, driven through messages.
 add_executable(e2e_tests
     e2e/app_driver.cpp
+    e2e/floor_test.cpp
     e2e/shell_test.cpp
     e2e/window_test.cpp
     e2e/look_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(e2e_tests dorimo show_probe)
+add_dependencies(e2e_tests dorimo show_probe dorimo_floor)
 
 # A program the launch tests open: it records how it was started.
 add_executable(show_probe WIN32 e2e/show_probe.cpp)

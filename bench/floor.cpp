@@ -1,0 +1,177 @@
+// The floor of dorimo's start-up: its window and nothing else. The same
+// application and main windows, the same controls from the same layout table,
+// with the same classes, styles, fonts, texts and list items, and the same
+// resources and manifest; shown and painted, with no settings, no schedule
+// and no work of any other kind. The benchmark measures dorimo against it.
+//
+//   dorimo_floor.exe [font face]
+//
+// The face is the one dorimo's window ends up with (the benchmark finds it
+// once and passes it on); without one, the first face dorimo would try.
+// The picture buttons show the open-file bitmap as it is (BS_BITMAP), where
+// dorimo masks its background out into an icon (BS_ICON).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "layout.h"
+
+namespace {
+
+using dorimo::ControlSpec;
+using dorimo::Kind;
+
+std::vector<ControlSpec> layout;
+HWND focus_first = nullptr;  // the window's first focus, as dorimo's
+
+const ControlSpec* control_of(HWND control) {
+    const int i = GetDlgCtrlID(control) - dorimo::kFirstControlId;
+    return i >= 0 && i < static_cast<int>(layout.size()) ? &layout[static_cast<std::size_t>(i)] : nullptr;
+}
+
+LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK form_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC: {  // the colours dorimo gives its labels and read-only boxes
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        int background = COLOR_BTNFACE;
+        if (const ControlSpec* c = control_of(reinterpret_cast<HWND>(lparam))) {
+            if (c->kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
+            if (c->kind == Kind::Memo) background = COLOR_WINDOW;
+            if (c->kind == Kind::Label)
+                SetTextColor(dc, c->colour != CLR_INVALID ? c->colour : GetSysColor(COLOR_WINDOWTEXT));
+        }
+        SetBkColor(dc, GetSysColor(background));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) != WA_INACTIVE) SetFocus(focus_first);
+        return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+}
+
+HWND register_and_create(HINSTANCE instance, const char* cls, WNDPROC proc, int background, const char* title,
+                         DWORD style, int x, int y, int w, int h, HWND owner) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "MAINICON");
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background ? reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1)) : nullptr;
+    wc.lpszClassName = cls;
+    RegisterClassExA(&wc);
+    return CreateWindowExA(0, cls, title, style, x, y, w, h, owner, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+// As in dorimo: no message demangler in the executable.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    const std::string face = *command_line ? command_line : "ＭＳ Ｐゴシック";
+
+    HWND application = register_and_create(
+        instance, "TApplication", application_proc, 0, "ドリモ玉",
+        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
+        GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr);
+
+    HDC screen = GetDC(nullptr);
+    const int font_height = MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    auto scale = [&](int pixels) { return MulDiv(pixels, font_height, 12); };
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT r{0, 0, scale(767), scale(325)};
+    AdjustWindowRectEx(&r, style, FALSE, 0);
+    HWND form = register_and_create(instance, "TForm1", form_proc, COLOR_BTNFACE, "ドリモ丸", style, 136, 110,
+                                    r.right - r.left, r.bottom - r.top, application);
+
+    HBITMAP glyph = static_cast<HBITMAP>(LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, 0));
+    std::map<std::pair<int, bool>, HFONT> fonts;
+    layout = dorimo::form_layout();
+    int id = dorimo::kFirstControlId;
+    for (const ControlSpec& c : layout) {
+        const int this_id = id++;
+        if (c.kind == Kind::Timer || c.kind == Kind::OpenDialog) continue;
+        HFONT& font = fonts[{c.font_height, c.bold}];
+        if (!font)
+            font = CreateFontA(-scale(c.font_height), 0, 0, 0, c.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+        const char* cls = "BUTTON";
+        DWORD s = WS_CHILD | WS_VISIBLE;
+        DWORD ex = 0;
+        int width = scale(c.width), height = c.height;
+        switch (c.kind) {
+        case Kind::Label: {
+            cls = "STATIC";
+            s |= SS_LEFT | SS_NOPREFIX;
+            HGDIOBJ old = SelectObject(screen, font);  // as wide as the text
+            SIZE size{};
+            GetTextExtentPoint32A(screen, c.text.c_str(), static_cast<int>(c.text.size()), &size);
+            SelectObject(screen, old);
+            width = size.cx;
+            break;
+        }
+        case Kind::Check: s |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+        case Kind::Button: s |= BS_PUSHBUTTON | WS_TABSTOP; break;
+        case Kind::BitBtn: s |= BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP; break;
+        case Kind::Combo:
+            cls = "COMBOBOX";
+            s |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+            height += 12 * 8 + 2;
+            break;
+        case Kind::Edit: cls = "EDIT"; s |= ES_AUTOHSCROLL | WS_TABSTOP; ex = WS_EX_CLIENTEDGE; break;
+        case Kind::ReadOnlyEdit:
+            cls = "EDIT";
+            s |= ES_AUTOHSCROLL | WS_DISABLED | WS_TABSTOP;
+            ex = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Memo:
+            cls = "EDIT";
+            s |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
+            ex = WS_EX_CLIENTEDGE;
+            break;
+        default: break;
+        }
+        HWND w = CreateWindowExA(ex, cls, c.text.c_str(), s, scale(c.left), scale(c.top), width, scale(height), form,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(this_id)), instance, nullptr);
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (c.name == "btnTRAY") focus_first = w;
+        if (c.kind == Kind::Combo) {
+            for (const std::string& item : c.items) SendMessageA(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+            SendMessageA(w, CB_SETITEMHEIGHT, 0, scale(12));
+            if (HWND edit = FindWindowExA(w, nullptr, "EDIT", nullptr))
+                SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            SetWindowTextA(w, c.text.c_str());
+        }
+        if (c.kind == Kind::BitBtn) SendMessageA(w, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
+    }
+    ReleaseDC(nullptr, screen);
+
+    ShowWindow(application, SW_SHOWNOACTIVATE);
+    ShowWindow(form, SW_SHOWNORMAL);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageA(form, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    for (auto& f : fonts) DeleteObject(f.second);
+    DeleteObject(glyph);
+    return 0;
+}

@@ -1,0 +1,15 @@
+#!/bin/bash
+# Builds the release and writes dist/dorimo-<version>.zip (dorimo.exe and
+# readme.txt) and its SHA-256 checksum, dist/dorimo-<version>.zip.sha256.
+# The version is the CMake project's. Two builds of the same sources give the
+# same bytes, wherever and whenever they are made.
+#   scripts/package.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out=build/release
+cmake -S . -B "$out" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DDORIMO_TESTS=OFF >/dev/null
+cmake --build "$out" -j2 --target dorimo >/dev/null
+version=$(sed -n 's/^#define DORIMO_VERSION_TEXT "\(.*\)"$/\1/p' "$out/app/version.h")
+python3 scripts/make_package.py "$version" "$out/dorimo.exe" package/readme.txt dist

@@ -1,0 +1,41 @@
+#!/bin/bash
+# The release package: built twice, here and from a copy of the sources in
+# another folder under another time zone, it must come out byte for byte the
+# same; its zip holds dorimo.exe and a Shift-JIS, CRLF readme.txt naming the
+# version, its checksum file matches, and the README names the version too.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+other=$(mktemp -d /tmp/dorimo-release.XXXXXX)
+trap 'rm -rf "$other"' EXIT
+
+TZ=UTC bash scripts/package.sh
+git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$other"
+(cd "$other" && TZ=Asia/Tokyo bash scripts/package.sh >/dev/null)
+
+version=$(sed -n 's/^#define DORIMO_VERSION_TEXT "\(.*\)"$/\1/p' build/release/app/version.h)
+zip="dorimo-$version.zip"
+cmp build/release/dorimo.exe "$other/build/release/dorimo.exe"
+cmp "dist/$zip" "$other/dist/$zip"
+cmp "dist/$zip.sha256" "$other/dist/$zip.sha256"
+(cd dist && sha256sum --quiet -c "$zip.sha256")
+
+python3 - "dist/$zip" "$version" <<'PY'
+import sys, zipfile
+path, version = sys.argv[1:]
+z = zipfile.ZipFile(path)
+names = sorted(z.namelist())
+assert names == ["dorimo.exe", "readme.txt"], names
+assert z.read("dorimo.exe")[:2] == b"MZ"
+raw = z.read("readme.txt")
+assert b"\n" not in raw.replace(b"\r\n", b""), "readme.txt: a line end that is not CRLF"
+text = raw.decode("cp932")  # strict: fails on anything that is not Shift-JIS
+assert "Ver." + version in text.splitlines()[1], "readme.txt: no version in its title"
+for heading in ("概要", "動作環境", "インストール", "アンインストール", "使い方",
+                "設定ファイル", "注意・制限", "履歴", "著作権・ライセンス"):
+    assert "■ " + heading + "\r\n" in text, "readme.txt: no section " + heading
+assert "Ver." + version in text.split("■ 履歴")[1], "readme.txt: the history lacks this version"
+assert "@" not in text, "readme.txt: a placeholder left"
+PY
+grep -q "version $version" README.md || { echo "README.md does not name version $version" >&2; exit 1; }
+echo "release: dist/$zip built twice, the same bytes; $(cut -c1-16 "dist/$zip.sha256")…"
