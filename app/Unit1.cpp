@@ -81,86 +81,6 @@ HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
     return icon;
 }
 
-// The window font's face, or the first Japanese substitute present.
-std::string font_face() {
-    static const char* const faces[] = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic"};
-    HDC dc = GetDC(nullptr);
-    std::string chosen = faces[0];
-    for (const char* face : faces) {
-        HFONT f = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, face);
-        HGDIOBJ old = SelectObject(dc, f);
-        char got[LF_FACESIZE] = {};
-        GetTextFaceA(dc, sizeof got, got);
-        SelectObject(dc, old);
-        DeleteObject(f);
-        if (lstrcmpiA(got, face) == 0) {
-            chosen = face;
-            break;
-        }
-    }
-    ReleaseDC(nullptr, dc);
-    return chosen;
-}
-
-bool high_contrast() {
-    HIGHCONTRASTA setting{};
-    setting.cbSize = sizeof setting;
-    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
-           (setting.dwFlags & HCF_HIGHCONTRASTON);
-}
-
-int extent(HDC dc, const std::string& text) {
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-}
-
-// Labels are as wide as their text in their font.
-int text_width(HFONT font, const std::string& text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    const int width = extent(dc, text);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return width;
-}
-
-TEXTMETRICA text_metrics(HFONT font) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return metrics;
-}
-
-// The width of a box's widest text in a font: its pattern with each "0" as
-// the font's widest digit.
-int widest_text_width(HFONT font, std::string pattern) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    char widest = '0';
-    for (char digit = '1'; digit <= '9'; ++digit) {
-        if (extent(dc, std::string(1, digit)) > extent(dc, std::string(1, widest))) widest = digit;
-    }
-    for (char& c : pattern) {
-        if (c == '0') c = widest;
-    }
-    const int width = extent(dc, pattern);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return width;
-}
-
-// The width of the area an edit box draws its text in: its client area less
-// its margins.
-int text_area_width(HWND edit) {
-    RECT area{};
-    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-    return area.right - area.left;
-}
-
 // The log's keys. A multi-line edit box asks for every key and, on Esc,
 // closes its parent: in this window that would end the program. The log is
 // read-only, so Tab, Enter and Esc are left to the window's keyboard
@@ -211,6 +131,7 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
     HDC screen = GetDC(nullptr);
     font_height_ = MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 96);
     ReleaseDC(nullptr, screen);
+    fonts_ = std::make_unique<Fonts>(font_height_);
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT r{0, 0, scale(kClientWidth), scale(kClientHeight)};
@@ -226,45 +147,11 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
 
 TForm1::~TForm1() {
     if (window_) DestroyWindow(window_);
-    for (auto& f : fonts_) DeleteObject(f.second);
     if (glyph_) DestroyIcon(glyph_);
     Form1 = nullptr;
 }
 
 int TForm1::scale(int pixels) const { return MulDiv(pixels, font_height_, 12); }
-
-HFONT TForm1::font(int height, bool bold, int width) {
-    HFONT& f = fonts_[{height, bold, width}];
-    if (!f) {
-        static const std::string face = font_face();
-        f = CreateFontA(-scale(height), width, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
-    }
-    return f;
-}
-
-// A box whose widest text is wider than its text area (the window font's
-// substitute can be wider than the designed face) gets the window font
-// condensed: the same face and height with narrower characters, as wide as
-// they can be with the text whole and room for the caret after it.
-void TForm1::fit_widest_text(const Component& c) {
-    const ControlSpec& control = c.layout;
-    if (control.shows_whole.empty()) return;
-    const bool combo = control.kind == Kind::Combo;
-    HWND edit = combo ? FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr) : c.hwnd;
-    if (!edit) return;
-    HFONT f = font(control.font_height, control.bold);
-    if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
-    for (int width = text_metrics(f).tmAveCharWidth - 1; width > 0; --width) {
-        f = font(control.font_height, control.bold, width);
-        SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-        if (combo) set_no_margins(edit);  // the new font brought its own
-        if (widest_text_width(f, control.shows_whole) < text_area_width(edit)) return;
-    }
-}
-
-// A drop-down list's box holds two digits: no margins.
-void TForm1::set_no_margins(HWND edit) { SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0); }
 
 void TForm1::create_controls() {
     glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
@@ -302,8 +189,8 @@ void TForm1::create_controls() {
         case Kind::OpenDialog: break;
         }
         if (control.kind != Kind::Timer && control.kind != Kind::OpenDialog) {
-            HFONT f = font(control.font_height, control.bold);
-            const int width = control.kind == Kind::Label ? text_width(f, control.text) : scale(control.width);
+            HFONT f = fonts_->font_for(control);
+            const int width = control.kind == Kind::Label ? fonts_->text_width(f, control.text) : scale(control.width);
             c.hwnd = CreateWindowExA(ex_style, cls, control.text.c_str(), style, scale(control.left), scale(control.top),
                                      width, scale(height), window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
@@ -325,10 +212,10 @@ void TForm1::create_controls() {
         case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
         }
-        fit_widest_text(c);
+        fonts_->fit_widest_text(c.hwnd, control);
         if (control.kind == Kind::Combo) {  // the list's items as high as the box's font
             const HFONT f = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
-            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, text_metrics(f).tmHeight);
+            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, fonts_->line_height(f));
         }
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
@@ -527,27 +414,13 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             return 0;
         }
         break;
-    case WM_CTLCOLORSTATIC: {
-        // Labels, check boxes, the log and the disabled boxes: each text in
-        // the scheme's text colour for its background, so that it shows in
-        // any colour scheme. The two coloured day headings keep their colour
-        // unless high contrast is on.
+    case WM_CTLCOLORSTATIC: {  // labels, check boxes, the log and the disabled boxes
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
-        int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
-        COLORREF own = CLR_INVALID;
-        if (c != by_id_.end()) {
-            const ControlSpec& control = components_[c->second].layout;
-            switch (control.kind) {
-            case Kind::ReadOnlyEdit: background = COLOR_SCROLLBAR, text = COLOR_GRAYTEXT; break;
-            case Kind::Memo: background = COLOR_WINDOW; break;
-            case Kind::Check: text = COLOR_BTNTEXT; break;
-            default: if (!high_contrast()) own = control.colour; break;
-            }
-        }
-        SetTextColor(dc, own != CLR_INVALID ? own : GetSysColor(text));
-        SetBkColor(dc, GetSysColor(background));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+        const StaticColours colours = static_colours(c != by_id_.end() ? &components_[c->second].layout : nullptr);
+        SetTextColor(dc, colours.text);
+        SetBkColor(dc, GetSysColor(colours.background));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(colours.background));
     }
     default: break;
     }

@@ -6,10 +6,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "controller.h"
+#include "look.h"
 #include "layout.h"
 #include "file_chooser.h"
 #include "slot_form.h"
@@ -62,9 +62,6 @@ private:
     void show_error(const std::string& message);
 
     void create_controls();
-    HFONT font(int height, bool bold, int width = 0);  // width 0: the face's own
-    void fit_widest_text(const Component& c);
-    static void set_no_margins(HWND edit);
     int scale(int pixels) const;
     Component& named(const std::string& name);
     void set_in_taskbar(bool shown);
@@ -113,7 +110,7 @@ private:
     HWND application_;
     HWND window_ = nullptr;
     int font_height_ = 12;  // the window font's character height in pixels
-    std::map<std::tuple<int, bool, int>, HFONT> fonts_;  // by height, boldness and character width
+    std::unique_ptr<Fonts> fonts_;
     HICON glyph_ = nullptr;
     std::vector<Component> components_;
     std::map<int, std::size_t> by_id_;

@@ -4,10 +4,15 @@
 // resources and manifest; shown and painted, with no settings, no schedule
 // and no work of any other kind. The benchmark measures dorimo against it.
 //
-//   dorimo_floor.exe [font face]
+//   dorimo_floor.exe --find
+//   dorimo_floor.exe [FACE|WIDTH|WIDTH...]
 //
-// The face is the one dorimo's window ends up with (the benchmark finds it
-// once and passes it on); without one, the first face dorimo would try.
+// The fonts are the ones dorimo's window ends up with: the face, and the
+// character widths of the boxes whose widest text needs a condensed font.
+// The benchmark finds them once (--find makes the window, measures as dorimo
+// does, writes them to floor-fonts.txt in the current folder and ends) and
+// passes them on, so that the timed runs draw with the same fonts without
+// looking for them. Without them, the floor finds them itself.
 // The picture buttons show the open-file bitmap as it is (BS_BITMAP), where
 // dorimo masks its background out into an icon (BS_ICON).
 #include <windows.h>
@@ -15,11 +20,12 @@
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <map>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "layout.h"
+#include "look.h"
 
 namespace {
 
@@ -40,17 +46,12 @@ LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 LRESULT CALLBACK form_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CTLCOLORSTATIC: {  // the colours dorimo gives its labels and read-only boxes
+    case WM_CTLCOLORSTATIC: {  // the colours dorimo gives its labels, check boxes, log and disabled boxes
         HDC dc = reinterpret_cast<HDC>(wparam);
-        int background = COLOR_BTNFACE;
-        if (const ControlSpec* c = control_of(reinterpret_cast<HWND>(lparam))) {
-            if (c->kind == Kind::ReadOnlyEdit) background = COLOR_SCROLLBAR;
-            if (c->kind == Kind::Memo) background = COLOR_WINDOW;
-            if (c->kind == Kind::Label)
-                SetTextColor(dc, c->colour != CLR_INVALID ? c->colour : GetSysColor(COLOR_WINDOWTEXT));
-        }
-        SetBkColor(dc, GetSysColor(background));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+        const dorimo::StaticColours colours = dorimo::static_colours(control_of(reinterpret_cast<HWND>(lparam)));
+        SetTextColor(dc, colours.text);
+        SetBkColor(dc, GetSysColor(colours.background));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(colours.background));
     }
     case WM_ACTIVATE:
         if (LOWORD(wparam) != WA_INACTIVE) SetFocus(focus_first);
@@ -84,7 +85,6 @@ void __verbose_terminate_handler() { std::abort(); }
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    const std::string face = *command_line ? command_line : "ＭＳ Ｐゴシック";
 
     HWND application = register_and_create(
         instance, "TApplication", application_proc, 0, "ドリモ玉",
@@ -93,6 +93,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
 
     HDC screen = GetDC(nullptr);
     const int font_height = MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
+    const std::string arguments = command_line;
+    const bool find = arguments == "--find";
+    std::vector<std::string> given;  // the face, then the condensed widths
+    for (std::size_t at = 0; !find && !arguments.empty() && at != std::string::npos;) {
+        const std::size_t bar = arguments.find('|', at);
+        given.push_back(arguments.substr(at, bar == std::string::npos ? bar : bar - at));
+        at = bar == std::string::npos ? bar : bar + 1;
+    }
+    std::vector<int> condensed;
+    for (std::size_t i = 1; i < given.size(); ++i) condensed.push_back(std::atoi(given[i].c_str()));
+    dorimo::Fonts fonts(font_height, given.empty() ? "" : given[0], condensed);
     auto scale = [&](int pixels) { return MulDiv(pixels, font_height, 12); };
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -102,31 +114,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
                                     r.right - r.left, r.bottom - r.top, application);
 
     HBITMAP glyph = static_cast<HBITMAP>(LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, 0));
-    std::map<std::pair<int, bool>, HFONT> fonts;
     layout = dorimo::form_layout();
     int id = dorimo::kFirstControlId;
     for (const ControlSpec& c : layout) {
         const int this_id = id++;
         if (c.kind == Kind::Timer || c.kind == Kind::OpenDialog) continue;
-        HFONT& font = fonts[{c.font_height, c.bold}];
-        if (!font)
-            font = CreateFontA(-scale(c.font_height), 0, 0, 0, c.bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str());
+        HFONT font = fonts.font_for(c);
         const char* cls = "BUTTON";
         DWORD s = WS_CHILD | WS_VISIBLE;
         DWORD ex = 0;
         int width = scale(c.width), height = c.height;
         switch (c.kind) {
-        case Kind::Label: {
+        case Kind::Label:
             cls = "STATIC";
             s |= SS_LEFT | SS_NOPREFIX;
-            HGDIOBJ old = SelectObject(screen, font);  // as wide as the text
-            SIZE size{};
-            GetTextExtentPoint32A(screen, c.text.c_str(), static_cast<int>(c.text.size()), &size);
-            SelectObject(screen, old);
-            width = size.cx;
+            width = fonts.text_width(font, c.text);
             break;
-        }
         case Kind::Check: s |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
         case Kind::Button: s |= BS_PUSHBUTTON | WS_TABSTOP; break;
         case Kind::BitBtn: s |= BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP; break;
@@ -154,14 +157,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         if (c.name == "btnTRAY") focus_first = w;
         if (c.kind == Kind::Combo) {
             for (const std::string& item : c.items) SendMessageA(w, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-            SendMessageA(w, CB_SETITEMHEIGHT, 0, scale(12));
-            if (HWND edit = FindWindowExA(w, nullptr, "EDIT", nullptr))
-                SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+            if (HWND edit = FindWindowExA(w, nullptr, "EDIT", nullptr)) dorimo::set_no_margins(edit);
             SetWindowTextA(w, c.text.c_str());
         }
+        fonts.fit_widest_text(w, c);
+        if (c.kind == Kind::Combo)
+            SendMessageA(w, CB_SETITEMHEIGHT, 0,
+                         fonts.line_height(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0))));
         if (c.kind == Kind::BitBtn) SendMessageA(w, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
     }
-    ReleaseDC(nullptr, screen);
+
+    if (find) {  // what the window's fonts turned out to be, for the timed runs
+        std::string found = fonts.face();
+        for (int width : fonts.fitted()) found += "|" + std::to_string(width);
+        std::ofstream("floor-fonts.txt", std::ios::binary) << found;
+        DeleteObject(glyph);
+        return 0;
+    }
 
     ShowWindow(application, SW_SHOWNOACTIVATE);
     ShowWindow(form, SW_SHOWNORMAL);
@@ -171,7 +183,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    for (auto& f : fonts) DeleteObject(f.second);
     DeleteObject(glyph);
     return 0;
 }

@@ -42,6 +42,28 @@ UINT_PTR CALLBACK place_dialog(HWND child, UINT message, WPARAM, LPARAM lparam) 
     return 0;
 }
 
+// The file dialog's library is loaded when the dialog is first asked for, not
+// at start: most starts never browse, and loading it brings the printing
+// libraries along.
+struct DialogLibrary {
+    decltype(&GetOpenFileNameW) open = nullptr;
+    decltype(&CommDlgExtendedError) failure = nullptr;
+};
+const DialogLibrary& dialog_library() {
+    static const DialogLibrary library = [] {
+        DialogLibrary l;
+        if (HMODULE module = LoadLibraryA("comdlg32.dll")) {
+            l.open = reinterpret_cast<decltype(l.open)>(
+                reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
+            l.failure = reinterpret_cast<decltype(l.failure)>(
+                reinterpret_cast<void*>(GetProcAddress(module, "CommDlgExtendedError")));
+        }
+        if (!l.open || !l.failure) throw Error("ファイルを選ぶ画面を開けません");
+        return l;
+    }();
+    return library;
+}
+
 std::wstring current_folder() {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
     folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
@@ -68,9 +90,10 @@ std::optional<std::string> FileChooser::choose(HWND owner, HWND placed_by) {
 
     // Browsing moves the current folder; a bare program name must go on
     // finding the same file, so it is put back however the dialog ends.
+    const DialogLibrary& dialog = dialog_library();
     const std::wstring folder = current_folder();
-    const BOOL confirmed = GetOpenFileNameW(&ofn);
-    const DWORD failure = confirmed ? 0 : CommDlgExtendedError();
+    const BOOL confirmed = dialog.open(&ofn);
+    const DWORD failure = confirmed ? 0 : dialog.failure();
     SetCurrentDirectoryW(folder.c_str());
 
     if (failure == FNERR_BUFFERTOOSMALL)

@@ -69,13 +69,23 @@ TEST(Floor, IsTheProgramsWindowAndWritesNoSettings) {
         EXPECT_EQ(its[i].style, ours[i].style);
         EXPECT_EQ(its[i].ex_style, ours[i].ex_style);
         EXPECT_EQ(its[i].items, ours[i].items);
-        // Labels are as wide as their text, in the face the floor is handed.
-        EXPECT_EQ(its[i].place.left, ours[i].place.left);
-        EXPECT_EQ(its[i].place.top, ours[i].place.top);
-        EXPECT_EQ(its[i].place.bottom, ours[i].place.bottom);
-        if (ours[i].cls != "Static") {
-            EXPECT_EQ(its[i].place.right, ours[i].place.right);
-        }
+        EXPECT_TRUE(EqualRect(&its[i].place, &ours[i].place));  // labels: as wide as their text
+    }
+
+    // The same fonts, condensed ones included: a text ends at the same place
+    // in the boxes of both, and the lists' items are as high.
+    const std::string stamp = "2026/12/04 08:30:00";
+    for (const char* name : {"cbH1", "cbM5", "txtMAE1", "txtTUGI5", "ex_path3"}) {
+        SCOPED_TRACE(name);
+        auto end_of_text = [&](App& app) {
+            HWND box = app.control(name);
+            if (HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr)) box = edit;
+            SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(stamp.c_str()));
+            return SendMessageA(box, EM_POSFROMCHAR, stamp.size() - 1, 0);
+        };
+        EXPECT_EQ(end_of_text(floor), end_of_text(dorimo));
+        EXPECT_EQ(SendMessageA(floor.control(name), CB_GETITEMHEIGHT, 0, 0),
+                  SendMessageA(dorimo.control(name), CB_GETITEMHEIGHT, 0, 0));
     }
 
     EXPECT_TRUE(floor.close());

@@ -1,0 +1,164 @@
+#include "look.h"
+
+#include <utility>
+
+namespace dorimo {
+namespace {
+
+// The window font's face, or the first Japanese substitute present.
+std::string present_face(HDC dc) {
+    static const char* const faces[] = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic"};
+    for (const char* face : faces) {
+        HFONT f = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, face);
+        HGDIOBJ old = SelectObject(dc, f);
+        char got[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof got, got);
+        SelectObject(dc, old);
+        DeleteObject(f);
+        if (lstrcmpiA(got, face) == 0) return face;
+    }
+    return faces[0];
+}
+
+bool high_contrast() {
+    HIGHCONTRASTA setting{};
+    setting.cbSize = sizeof setting;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+           (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// The width of the area an edit box draws its text in: its client area less
+// its margins.
+int text_area_width(HWND edit) {
+    RECT area{};
+    SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    return area.right - area.left;
+}
+
+}  // namespace
+
+void set_no_margins(HWND edit) { SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0); }
+
+Fonts::Fonts(int scale, std::string face, std::vector<int> condensed)
+    : scale_(scale), face_(std::move(face)), dc_(CreateCompatibleDC(nullptr)), condensed_(std::move(condensed)) {
+    if (face_.empty()) face_ = present_face(dc_);
+}
+
+Fonts::~Fonts() {
+    for (auto& f : fonts_) DeleteObject(f.second);
+    DeleteDC(dc_);
+}
+
+HFONT Fonts::get(int height, bool bold, int char_width) {
+    HFONT& f = fonts_[{height, bold, char_width}];
+    if (!f)
+        f = CreateFontA(-MulDiv(height, scale_, 12), char_width, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0,
+                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                        face_.c_str());
+    return f;
+}
+
+int Fonts::text_width(HFONT font, const std::string& text) {
+    HGDIOBJ old = SelectObject(dc_, font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc_, old);
+    return size.cx;
+}
+
+int Fonts::line_height(HFONT font) {
+    auto known = line_heights_.find(font);
+    if (known == line_heights_.end()) {
+        HGDIOBJ old = SelectObject(dc_, font);
+        TEXTMETRICA m{};
+        GetTextMetricsA(dc_, &m);
+        SelectObject(dc_, old);
+        known = line_heights_.emplace(font, m.tmHeight).first;
+    }
+    return known->second;
+}
+
+// The width of a box's widest text in a font: its pattern with each "0" as
+// the font's widest digit.
+int Fonts::widest_text_width(HFONT font, std::string pattern) {
+    HGDIOBJ old = SelectObject(dc_, font);
+    INT widths[10] = {};
+    GetCharWidth32A(dc_, '0', '9', widths);
+    SelectObject(dc_, old);
+    char widest = '0';
+    for (int d = 1; d < 10; ++d) {
+        if (widths[d] > widths[widest - '0']) widest = static_cast<char>('0' + d);
+    }
+    for (char& c : pattern) {
+        if (c == '0') c = widest;
+    }
+    return text_width(font, pattern);
+}
+
+Fonts::BoxKind Fonts::box_kind(const ControlSpec& spec) {
+    return {spec.kind, spec.width, spec.font_height, spec.bold, spec.shows_whole};
+}
+
+// The width the box's kind was found to need, taking the next given one for
+// a kind not seen before; null when it is still to be measured.
+const int* Fonts::known_width(const ControlSpec& spec) {
+    const BoxKind kind = box_kind(spec);
+    for (const auto& f : fitted_) {
+        if (f.first == kind) return &f.second;
+    }
+    if (condensed_.empty()) return nullptr;
+    fitted_.emplace_back(kind, condensed_.front());
+    condensed_.erase(condensed_.begin());
+    return &fitted_.back().second;
+}
+
+HFONT Fonts::font_for(const ControlSpec& spec) {
+    const int* width = spec.shows_whole.empty() ? nullptr : known_width(spec);
+    return get(spec.font_height, spec.bold, width ? *width : 0);
+}
+
+void Fonts::fit_widest_text(HWND control, const ControlSpec& spec) {
+    if (spec.shows_whole.empty() || known_width(spec)) return;
+    const bool combo = spec.kind == Kind::Combo;
+    HWND edit = combo ? FindWindowExA(control, nullptr, "EDIT", nullptr) : control;
+    if (!edit) return;
+    HFONT own = get(spec.font_height, spec.bold);
+    int chosen = 0;
+    if (widest_text_width(own, spec.shows_whole) >= text_area_width(edit)) {
+        HGDIOBJ old = SelectObject(dc_, own);
+        TEXTMETRICA m{};
+        GetTextMetricsA(dc_, &m);
+        SelectObject(dc_, old);
+        for (chosen = m.tmAveCharWidth - 1; chosen >= 1; --chosen) {
+            HFONT condensed = get(spec.font_height, spec.bold, chosen);
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
+            if (combo) set_no_margins(edit);  // the new font brought its own
+            if (widest_text_width(condensed, spec.shows_whole) < text_area_width(edit) || chosen == 1) break;
+        }
+    }
+    fitted_.emplace_back(box_kind(spec), chosen);
+}
+
+std::vector<int> Fonts::fitted() const {
+    std::vector<int> widths;
+    for (const auto& f : fitted_) widths.push_back(f.second);
+    return widths;
+}
+
+StaticColours static_colours(const ControlSpec* spec) {
+    int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
+    COLORREF own = CLR_INVALID;
+    if (spec) {
+        switch (spec->kind) {
+        case Kind::ReadOnlyEdit: background = COLOR_SCROLLBAR, text = COLOR_GRAYTEXT; break;
+        case Kind::Memo: background = COLOR_WINDOW; break;
+        case Kind::Check: text = COLOR_BTNTEXT; break;
+        default:
+            if (!high_contrast()) own = spec->colour;
+            break;
+        }
+    }
+    return {own != CLR_INVALID ? own : GetSysColor(text), background};
+}
+
+}  // namespace dorimo

@@ -1,0 +1,80 @@
+// How the window's components look. Fonts: one face, found once; each
+// height, boldness and character width made once; texts measured on one
+// memory device context; boxes whose widest text would not show whole get the
+// face condensed. Colours: the text and background of labels, check boxes,
+// the log and the disabled boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "layout.h"
+
+namespace dorimo {
+
+class Fonts {
+public:
+    // scale: the window font's character height in pixels (12 at 96 pixels
+    // per inch), which every height is scaled by. face: the face to use; when
+    // empty, the window font's face or the first Japanese substitute present.
+    // condensed: the character widths boxes were found to need, as fitted()
+    // gave them, to use without measuring again.
+    explicit Fonts(int scale, std::string face = "", std::vector<int> condensed = {});
+    ~Fonts();
+    Fonts(const Fonts&) = delete;
+    Fonts& operator=(const Fonts&) = delete;
+
+    const std::string& face() const { return face_; }
+    // char_width 0: the face's own.
+    HFONT get(int height, bool bold, int char_width = 0);
+    int text_width(HFONT font, const std::string& text);
+    int line_height(HFONT font);  // the font's own character cell height
+
+    // The font a component is made with: the window font at its height and
+    // boldness, condensed where its kind of box was found to need it.
+    HFONT font_for(const ControlSpec& spec);
+    // Measures the first box of each kind (an edit box or a drop-down list's)
+    // once it is made: when its widest text does not show whole in its font,
+    // it gets the same face and height with narrower characters, as wide as
+    // they can be with the text whole and room for the caret after it. The
+    // boxes of the same kind and size made after it get that font from
+    // font_for.
+    void fit_widest_text(HWND control, const ControlSpec& spec);
+    // The character width each kind of box ended up with (0: its own), in
+    // the order the kinds were first made.
+    std::vector<int> fitted() const;
+
+private:
+    using BoxKind = std::tuple<Kind, int, int, bool, std::string>;
+    static BoxKind box_kind(const ControlSpec& spec);
+    const int* known_width(const ControlSpec& spec);
+    int widest_text_width(HFONT font, std::string pattern);
+
+    int scale_;
+    std::string face_;
+    HDC dc_;
+    std::map<std::tuple<int, bool, int>, HFONT> fonts_;  // by height, boldness and character width
+    std::map<HFONT, int> line_heights_;
+    std::vector<std::pair<BoxKind, int>> fitted_;  // in the order the kinds were first made
+    std::vector<int> condensed_;                   // given widths not yet taken by a kind
+};
+
+// A drop-down list's box holds two digits: no margins.
+void set_no_margins(HWND edit);
+
+// The colours a static-coloured control is drawn in (WM_CTLCOLORSTATIC):
+// each text in the scheme's text colour for its background, so that it shows
+// in any colour scheme; the two coloured day headings keep their colour
+// unless high contrast is on. spec: null for a control not in the layout.
+struct StaticColours {
+    COLORREF text;
+    int background;  // a system colour index
+};
+StaticColours static_colours(const ControlSpec* spec);
+
+}  // namespace dorimo
