@@ -3,17 +3,25 @@
 and readme.txt, and <dist>/dorimo-<version>.zip.sha256.
 
 readme.txt comes from a UTF-8 template with @VERSION@ in it and is written in
-Shift-JIS (code page 932) with CRLF line ends. The zip's entries carry a fixed
-date and fixed attributes, so the same inputs give the same bytes.
+Shift-JIS (code page 932) with CRLF line ends. The zip's entries carry the
+date of the sources (SOURCE_DATE_EPOCH, in UTC; the earliest date a zip can
+hold when it is not set) and fixed attributes, so the same inputs give the
+same bytes.
 
   make_package.py <version> <dorimo.exe> <readme template> <dist folder>
 """
 import hashlib
 import os
 import sys
+import time
 import zipfile
 
-FIXED_DATE = (1980, 1, 1, 0, 0, 0)  # the earliest date a zip entry can hold
+
+def source_date():
+    epoch = os.environ.get("SOURCE_DATE_EPOCH")
+    if not epoch:
+        return (1980, 1, 1, 0, 0, 0)
+    return time.gmtime(max(int(epoch), 315532800))[:6]  # not before 1980
 
 
 def readme_bytes(template, version):
@@ -23,7 +31,7 @@ def readme_bytes(template, version):
 
 
 def entry(name):
-    info = zipfile.ZipInfo(name, FIXED_DATE)
+    info = zipfile.ZipInfo(name, source_date())
     info.compress_type = zipfile.ZIP_DEFLATED
     info.create_system = 0  # MS-DOS: no Unix permissions in the entry
     info.external_attr = 0

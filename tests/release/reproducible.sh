@@ -9,6 +9,10 @@ cd "$(dirname "$0")/../.."
 other=$(mktemp -d /tmp/dorimo-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
 
+# The copy has no history: it is given the date of the sources as a build
+# from a source archive is.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+export SOURCE_DATE_EPOCH
 TZ=UTC bash scripts/package.sh
 git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$other"
 (cd "$other" && TZ=Asia/Tokyo bash scripts/package.sh >/dev/null)
@@ -25,6 +29,7 @@ import sys, zipfile
 path, version = sys.argv[1:]
 z = zipfile.ZipFile(path)
 names = sorted(z.namelist())
+assert all(i.date_time[0] >= 2020 for i in z.infolist()), "zip entries not dated by the sources"
 assert names == ["dorimo.exe", "readme.txt"], names
 assert z.read("dorimo.exe")[:2] == b"MZ"
 raw = z.read("readme.txt")
