@@ -69,6 +69,7 @@ fi
 # What the program needs to run; installing it needs root.
 missing=()
 command -v wine >/dev/null || missing+=("Wine")
+[ -f /usr/share/wine/fonts/marlett.ttf ] || missing+=("Wine's fonts")
 locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || missing+=("the ja_JP.UTF-8 locale")
 if command -v fc-list >/dev/null && [ -z "$(fc-list :lang=ja)" ]; then missing+=("Japanese fonts"); fi
 if [ ${#missing[@]} -gt 0 ]; then
@@ -76,7 +77,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     cat >&2 <<'MSG'
 Installing them needs root; on Debian 12 run:
     sudo dpkg --add-architecture i386 && sudo apt-get update
-    sudo apt-get install wine wine64 wine32:i386 fonts-ipafont locales
+    sudo apt-get install wine wine64 wine32:i386 fonts-wine fonts-ipafont locales
     sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen && sudo locale-gen
 then run this script again as yourself.
 MSG
@@ -115,6 +116,17 @@ export WINEPREFIX="\${DORIMO_WINEPREFIX:-\$prefix}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDEBUG="\${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+if [ ! -f "\$WINEPREFIX/system.reg" ]; then  # the first start makes the prefix
+    mkdir -p "\$(dirname "\$WINEPREFIX")"
+    wine wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
+# The title bar's buttons are drawn with Wine's symbol font, which this Wine
+# looks for in the prefix rather than where Debian's fonts-wine puts it.
+marlett=/usr/share/wine/fonts/marlett.ttf fonts="\$WINEPREFIX/drive_c/windows/Fonts"
+if [ -f "\$marlett" ] && [ -d "\$fonts" ] && [ ! -e "\$fonts/marlett.ttf" ]; then
+    cp "\$marlett" "\$fonts/"
+fi
 cd $(printf '%q' "$folder") || exit 1
 exec wine dorimo.exe
 EOF
