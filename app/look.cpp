@@ -95,14 +95,14 @@ int Fonts::widest_text_width(HFONT font, std::string pattern) {
     return text_width(font, pattern);
 }
 
-Fonts::BoxKind Fonts::box_kind(const ControlSpec& spec) {
-    return {spec.kind, spec.width, spec.font_height, spec.bold, spec.shows_whole};
+Fonts::BoxKind Fonts::box_kind(const ControlSpec& component) {
+    return {component.kind, component.width, component.font_height, component.bold, component.shows_whole};
 }
 
 // The width the box's kind was found to need, taking the next given one for
 // a kind not seen before; null when it is still to be measured.
-const int* Fonts::known_width(const ControlSpec& spec) {
-    const BoxKind kind = box_kind(spec);
+const int* Fonts::known_width(const ControlSpec& component) {
+    const BoxKind kind = box_kind(component);
     for (const auto& f : fitted_) {
         if (f.first == kind) return &f.second;
     }
@@ -112,31 +112,31 @@ const int* Fonts::known_width(const ControlSpec& spec) {
     return &fitted_.back().second;
 }
 
-HFONT Fonts::font_for(const ControlSpec& spec) {
-    const int* width = spec.shows_whole.empty() ? nullptr : known_width(spec);
-    return get(spec.font_height, spec.bold, width ? *width : 0);
+HFONT Fonts::font_for(const ControlSpec& component) {
+    const int* width = component.shows_whole.empty() ? nullptr : known_width(component);
+    return get(component.font_height, component.bold, width ? *width : 0);
 }
 
-void Fonts::fit_widest_text(HWND control, const ControlSpec& spec) {
-    if (spec.shows_whole.empty() || known_width(spec)) return;
-    const bool combo = spec.kind == Kind::Combo;
+void Fonts::fit_widest_text(HWND control, const ControlSpec& component) {
+    if (component.shows_whole.empty() || known_width(component)) return;
+    const bool combo = component.kind == Kind::Combo;
     HWND edit = combo ? FindWindowExA(control, nullptr, "EDIT", nullptr) : control;
     if (!edit) return;
-    HFONT own = get(spec.font_height, spec.bold);
+    HFONT own = get(component.font_height, component.bold);
     int chosen = 0;
-    if (widest_text_width(own, spec.shows_whole) >= text_area_width(edit)) {
+    if (widest_text_width(own, component.shows_whole) >= text_area_width(edit)) {
         HGDIOBJ old = SelectObject(dc_, own);
         TEXTMETRICA m{};
         GetTextMetricsA(dc_, &m);
         SelectObject(dc_, old);
         for (chosen = m.tmAveCharWidth - 1; chosen >= 1; --chosen) {
-            HFONT condensed = get(spec.font_height, spec.bold, chosen);
+            HFONT condensed = get(component.font_height, component.bold, chosen);
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
             if (combo) set_no_margins(edit);  // the new font brought its own
-            if (widest_text_width(condensed, spec.shows_whole) < text_area_width(edit) || chosen == 1) break;
+            if (widest_text_width(condensed, component.shows_whole) < text_area_width(edit) || chosen == 1) break;
         }
     }
-    fitted_.emplace_back(box_kind(spec), chosen);
+    fitted_.emplace_back(box_kind(component), chosen);
 }
 
 std::vector<int> Fonts::fitted() const {
@@ -145,16 +145,16 @@ std::vector<int> Fonts::fitted() const {
     return widths;
 }
 
-StaticColours static_colours(const ControlSpec* spec) {
+StaticColours static_colours(const ControlSpec* component) {
     int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
     COLORREF own = CLR_INVALID;
-    if (spec) {
-        switch (spec->kind) {
+    if (component) {
+        switch (component->kind) {
         case Kind::ReadOnlyEdit: background = COLOR_SCROLLBAR, text = COLOR_GRAYTEXT; break;
         case Kind::Memo: background = COLOR_WINDOW; break;
         case Kind::Check: text = COLOR_BTNTEXT; break;
         default:
-            if (!high_contrast()) own = spec->colour;
+            if (!high_contrast()) own = component->colour;
             break;
         }
     }

@@ -37,22 +37,22 @@ public:
 
     // The font a component is made with: the window font at its height and
     // boldness, condensed where its kind of box was found to need it.
-    HFONT font_for(const ControlSpec& spec);
+    HFONT font_for(const ControlSpec& component);
     // Measures the first box of each kind (an edit box or a drop-down list's)
     // once it is made: when its widest text does not show whole in its font,
     // it gets the same face and height with narrower characters, as wide as
     // they can be with the text whole and room for the caret after it. The
     // boxes of the same kind and size made after it get that font from
     // font_for.
-    void fit_widest_text(HWND control, const ControlSpec& spec);
+    void fit_widest_text(HWND control, const ControlSpec& component);
     // The character width each kind of box ended up with (0: its own), in
     // the order the kinds were first made.
     std::vector<int> fitted() const;
 
 private:
     using BoxKind = std::tuple<Kind, int, int, bool, std::string>;
-    static BoxKind box_kind(const ControlSpec& spec);
-    const int* known_width(const ControlSpec& spec);
+    static BoxKind box_kind(const ControlSpec& component);
+    const int* known_width(const ControlSpec& component);
     int widest_text_width(HFONT font, std::string pattern);
 
     int scale_;
@@ -70,11 +70,11 @@ void set_no_margins(HWND edit);
 // The colours a static-coloured control is drawn in (WM_CTLCOLORSTATIC):
 // each text in the scheme's text colour for its background, so that it shows
 // in any colour scheme; the two coloured day headings keep their colour
-// unless high contrast is on. spec: null for a control not in the layout.
+// unless high contrast is on. component: null for a control not in the layout.
 struct StaticColours {
     COLORREF text;
     int background;  // a system colour index
 };
-StaticColours static_colours(const ControlSpec* spec);
+StaticColours static_colours(const ControlSpec* component);
 
 }  // namespace dorimo
