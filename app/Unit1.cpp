@@ -160,39 +160,12 @@ void TForm1::create_controls() {
         Component c;
         c.layout = control;
         c.id = id++;
-        const char* cls = "BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD ex_style = 0;
-        int height = control.height;
-        switch (control.kind) {
-        case Kind::Label: cls = "STATIC"; style |= SS_LEFT | SS_NOPREFIX; break;
-        case Kind::Check: style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
-        case Kind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-        case Kind::BitBtn: style |= BS_PUSHBUTTON | BS_ICON | WS_TABSTOP; break;
-        case Kind::Combo:
-            cls = "COMBOBOX";
-            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
-            height += 12 * 8 + 2;  // the list below the box
-            break;
-        case Kind::Edit: cls = "EDIT"; style |= ES_AUTOHSCROLL | WS_TABSTOP; ex_style = WS_EX_CLIENTEDGE; break;
-        case Kind::ReadOnlyEdit:
-            cls = "EDIT";
-            style |= ES_AUTOHSCROLL | WS_DISABLED | WS_TABSTOP;
-            ex_style = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Memo:
-            cls = "EDIT";
-            style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
-            ex_style = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Timer:
-        case Kind::OpenDialog: break;
-        }
-        if (control.kind != Kind::Timer && control.kind != Kind::OpenDialog) {
+        const ControlClass cls = control_class(control);
+        if (cls.name) {
             HFONT f = fonts_->font_for(control);
             const int width = control.kind == Kind::Label ? fonts_->text_width(f, control.text) : scale(control.width);
-            c.hwnd = CreateWindowExA(ex_style, cls, control.text.c_str(), style, scale(control.left), scale(control.top),
-                                     width, scale(height), window_,
+            c.hwnd = CreateWindowExA(cls.ex_style, cls.name, control.text.c_str(), cls.style, scale(control.left),
+                                     scale(control.top), width, scale(cls.height), window_,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
             SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
         }

@@ -145,6 +145,34 @@ std::vector<int> Fonts::fitted() const {
     return widths;
 }
 
+ControlClass control_class(const ControlSpec& component) {
+    ControlClass c{"BUTTON", WS_CHILD | WS_VISIBLE, 0, component.height};
+    switch (component.kind) {
+    case Kind::Label: c.name = "STATIC", c.style |= SS_LEFT | SS_NOPREFIX; break;
+    case Kind::Check: c.style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
+    case Kind::Button: c.style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+    case Kind::BitBtn: c.style |= BS_PUSHBUTTON | BS_ICON | WS_TABSTOP; break;
+    case Kind::Combo:
+        c.name = "COMBOBOX";
+        c.style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+        c.height += 12 * 8 + 2;  // the list below the box
+        break;
+    case Kind::Edit:
+        c.name = "EDIT", c.style |= ES_AUTOHSCROLL | WS_TABSTOP, c.ex_style = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::ReadOnlyEdit:
+        c.name = "EDIT", c.style |= ES_AUTOHSCROLL | WS_DISABLED | WS_TABSTOP, c.ex_style = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::Memo:
+        c.name = "EDIT", c.style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
+        c.ex_style = WS_EX_CLIENTEDGE;
+        break;
+    case Kind::Timer:
+    case Kind::OpenDialog: c.name = nullptr; break;
+    }
+    return c;
+}
+
 StaticColours static_colours(const ControlSpec* component) {
     int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
     COLORREF own = CLR_INVALID;

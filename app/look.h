@@ -1,4 +1,5 @@
-// How the window's components look. Fonts: one face, found once; each
+// How the window's components look. Their controls' classes and styles.
+// Fonts: one face, found once; each
 // height, boldness and character width made once; texts measured on one
 // memory device context; boxes whose widest text would not show whole get the
 // face condensed. Colours: the text and background of labels, check boxes,
@@ -66,6 +67,17 @@ private:
 
 // A drop-down list's box holds two digits: no margins.
 void set_no_margins(HWND edit);
+
+// The window class, styles and height (in layout pixels) a component's
+// control is made with; a drop-down list's height takes in its list below
+// the box. Timers and the file dialog have no control: a null class.
+struct ControlClass {
+    const char* name;
+    DWORD style;
+    DWORD ex_style;
+    int height;
+};
+ControlClass control_class(const ControlSpec& component);
 
 // The colours a static-coloured control is drawn in (WM_CTLCOLORSTATIC):
 // each text in the scheme's text colour for its background, so that it shows

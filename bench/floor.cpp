@@ -120,38 +120,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         const int this_id = id++;
         if (c.kind == Kind::Timer || c.kind == Kind::OpenDialog) continue;
         HFONT font = fonts.font_for(c);
-        const char* cls = "BUTTON";
-        DWORD s = WS_CHILD | WS_VISIBLE;
-        DWORD ex = 0;
-        int width = scale(c.width), height = c.height;
-        switch (c.kind) {
-        case Kind::Label:
-            cls = "STATIC";
-            s |= SS_LEFT | SS_NOPREFIX;
-            width = fonts.text_width(font, c.text);
-            break;
-        case Kind::Check: s |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
-        case Kind::Button: s |= BS_PUSHBUTTON | WS_TABSTOP; break;
-        case Kind::BitBtn: s |= BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP; break;
-        case Kind::Combo:
-            cls = "COMBOBOX";
-            s |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
-            height += 12 * 8 + 2;
-            break;
-        case Kind::Edit: cls = "EDIT"; s |= ES_AUTOHSCROLL | WS_TABSTOP; ex = WS_EX_CLIENTEDGE; break;
-        case Kind::ReadOnlyEdit:
-            cls = "EDIT";
-            s |= ES_AUTOHSCROLL | WS_DISABLED | WS_TABSTOP;
-            ex = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Memo:
-            cls = "EDIT";
-            s |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
-            ex = WS_EX_CLIENTEDGE;
-            break;
-        default: break;
-        }
-        HWND w = CreateWindowExA(ex, cls, c.text.c_str(), s, scale(c.left), scale(c.top), width, scale(height), form,
+        dorimo::ControlClass cls = dorimo::control_class(c);
+        if (c.kind == Kind::BitBtn) cls.style = (cls.style & ~BS_ICON) | BS_BITMAP;  // the bitmap as it is
+        const int width = c.kind == Kind::Label ? fonts.text_width(font, c.text) : scale(c.width);
+        HWND w = CreateWindowExA(cls.ex_style, cls.name, c.text.c_str(), cls.style, scale(c.left), scale(c.top), width,
+                                 scale(cls.height), form,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(this_id)), instance, nullptr);
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.name == "btnTRAY") focus_first = w;
