@@ -1,6 +1,5 @@
 #include "date_time.h"
 
-#include <cstdio>
 
 namespace dorimo {
 
@@ -45,16 +44,21 @@ LocalTime add_days(const LocalTime& t, int days) {
     return r;
 }
 
+// The number in decimal with zeros before it up to `width` digits, as
+// printf's "%0*d" writes it.
+std::string zero_padded(int number, std::size_t width) {
+    std::string digits = std::to_string(number < 0 ? -static_cast<long long>(number) : number);
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return number < 0 ? "-" + digits : digits;
+}
+
 std::string date_text(const LocalTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", t.year, t.month, t.day);
-    return buf;
+    return zero_padded(t.year, 4) + "/" + zero_padded(t.month, 2) + "/" + zero_padded(t.day, 2);
 }
 
 std::string date_time_text(const LocalTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, " %02d:%02d:%02d", t.hour, t.minute, t.second);
-    return date_text(t) + buf;
+    return date_text(t) + " " + zero_padded(t.hour, 2) + ":" + zero_padded(t.minute, 2) + ":" +
+           zero_padded(t.second, 2);
 }
 
 bool text_greater(const std::string& a, const std::string& b) {

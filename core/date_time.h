@@ -33,6 +33,9 @@ int day_index(const LocalTime& t);
 // The same time of day, whole days later (or earlier for negative days).
 LocalTime add_days(const LocalTime& t, int days);
 
+// The number in decimal, zeros before it up to `width` digits.
+std::string zero_padded(int number, std::size_t width);
+
 // "yyyy/mm/dd" and "yyyy/mm/dd hh:nn:ss", every field zero-padded.
 std::string date_text(const LocalTime& t);
 std::string date_time_text(const LocalTime& t);

@@ -1,6 +1,4 @@
 // The log stamp's formats where no locale formats exist.
-#include <cstdio>
-
 #include "controller.h"
 
 namespace dorimo {
@@ -10,9 +8,7 @@ class PortableStampFormat : public StampFormat {
 public:
     std::string short_date(const LocalTime& t) override { return date_text(t); }
     std::string long_time(const LocalTime& t) override {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%d:%02d:%02d", t.hour, t.minute, t.second);
-        return buf;
+        return std::to_string(t.hour) + ":" + zero_padded(t.minute, 2) + ":" + zero_padded(t.second, 2);
     }
 };
 

@@ -14,7 +14,7 @@ if [ "${1:-}" = "--quick" ]; then runs=3 idle=10 lines=${BENCH_LINES:-20000}; fi
 out=build/bench
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null 2>&1
 cmake --build "$out" -j2 --target dorimo dorimo_floor >/dev/null
-i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP932 -static -s \
+i686-w64-mingw32-g++-win32 -std=c++17 -O2 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP932 -static -s \
     -o "$out/bench.exe" bench/bench.cpp -lpsapi -lgdi32
 
 export DORIMO_WINEPREFIX="${DORIMO_WINEPREFIX:-$HOME/.cache/dorimo/wine-bench}"

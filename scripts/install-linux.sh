@@ -92,7 +92,7 @@ case "$launcher" in
     exit 1 ;;
 esac
 
-if ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v cmake >/dev/null; then
+if ! command -v i686-w64-mingw32-g++-win32 >/dev/null || ! command -v cmake >/dev/null; then
     echo "building the release needs cmake and g++-mingw-w64-i686 (as root: bash scripts/setup.sh)" >&2
     exit 1
 fi

@@ -20,6 +20,9 @@ TEST(DateTime, WeekdaysAndCalendarArithmetic) {
     EXPECT_EQ(date_text(add_days(at(2025, 1, 1), -1)), "2024/12/31");
     EXPECT_EQ(date_time_text(add_days(at(2024, 12, 28, 23, 59, 59, 999), 7)),
               "2025/01/04 23:59:59");
+    // Fields narrower and wider than their places.
+    EXPECT_EQ(date_time_text(at(987, 1, 2, 3, 4, 5)), "0987/01/02 03:04:05");
+    EXPECT_EQ(date_text(at(30827, 12, 31)), "30827/12/31");
 }
 
 TEST(DateTime, TextComparisonIsUnsignedBytewise) {
