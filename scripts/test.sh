@@ -1,32 +1,65 @@
 #!/bin/bash
-# Installs what is missing, builds, and runs every test: natively (also under
-# the sanitizers), a short fuzzing run, then the same unit tests, the
-# end-to-end tests of the real program and a two-minute soak run under Wine;
-# then the release package built twice (the same bytes both times) and the
-# Linux install.
+# Installs what is missing, builds, and runs every test. Two lines of work go
+# side by side once the build is done:
+# - natively: the unit tests, the same under the sanitizers, a short fuzzing
+#   run, the release package built twice (the same bytes both times) and the
+#   Linux install;
+# - under Wine: the unit tests, the end-to-end tests of the real program in
+#   shards, the pass at 144 pixels per inch and a two-minute soak run, each
+#   in a prefix and on a display of its own.
+# Each part's output goes to build/test-logs/<part>.log and is shown when the
+# part fails; at the end, the time each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+start=$SECONDS
 
 bash scripts/setup.sh
 bash scripts/build.sh --tests
+built=$((SECONDS - start))
 
-echo "== native tests"
-ctest --test-dir build/host --output-on-failure
+logs=build/test-logs
+rm -rf "$logs"
+mkdir -p "$logs"
 
-echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-bash scripts/sanitize.sh
+# part NAME COMMAND...: the command's output into the part's log, its time
+# and result into the list.
+part() {
+    local name=$1 t0=$SECONDS rc=0
+    shift
+    echo "-- $name"
+    "$@" >"$logs/$name.log" 2>&1 || rc=$?
+    echo "$name $((SECONDS - t0)) $rc" >>"$logs/times"
+    [ "$rc" = 0 ] || { echo "== $name FAILED:"; tail -n 200 "$logs/$name.log"; }
+    return "$rc"
+}
 
-echo "== fuzzing the profile functions and the integer parser"
-bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}"
+native() {
+    part native-tests ctest --test-dir build/host --output-on-failure &&
+    part sanitizers bash scripts/sanitize.sh &&
+    part fuzzing bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}" &&
+    part release-twice bash tests/release/reproducible.sh &&
+    part linux-install bash tests/release/install_test.sh
+}
 
-echo "== Windows tests under Wine"
-source scripts/wine-env.sh
-wine_prefix_ready
-start_xvfb
-ctest --test-dir build/win --output-on-failure
+windows() {
+    source scripts/wine-env.sh
+    wine_prefix_ready
+    wineserver -w  # the prefix settled before the runs copy it
+    start_xvfb
+    part windows-tests ctest --test-dir build/win -j4 --output-on-failure
+}
 
-echo "== release package, built twice: the same bytes"
-bash tests/release/reproducible.sh
+native & native_pid=$!
+windows & windows_pid=$!
+rc=0
+wait "$native_pid" || rc=1
+wait "$windows_pid" || rc=1
 
-echo "== Linux install: install, start, close, uninstall"
-bash tests/release/install_test.sh
+echo "== times (s): set-up and build $built"
+sort -k2 -n -r "$logs/times" | while read -r name seconds result; do
+    printf '   %-16s %4d%s\n' "$name" "$seconds" "$([ "$result" = 0 ] || echo '  FAILED')"
+done
+grep -h '^ *[0-9]*/[0-9]* Test *#' "$logs/windows-tests.log" 2>/dev/null | sed 's/^ */   under Wine: /' || true
+echo "   whole run        $((SECONDS - start))"
+[ "$rc" = 0 ] && echo "== every test passed" || echo "== some tests FAILED"
+exit "$rc"

@@ -23,17 +23,35 @@ wine_prefix_ready() {
     fi
 }
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Makes "<prefix>-NAME" anew beside this prefix and makes it the prefix of
+# the calling script: a copy of the registry that shares drive C:, so that
+# runs in several such prefixes can go side by side.
+wine_prefix_copy() {
+    local base=$WINEPREFIX
+    [ -f "$base/system.reg" ] || { echo "no Wine prefix at $base" >&2; return 1; }
+    export WINEPREFIX="$base-$1"
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX/dosdevices"
+    cp "$base"/*.reg "$base/.update-timestamp" "$WINEPREFIX/"
+    ln -s "$base/drive_c" "$WINEPREFIX/drive_c"
+    ln -s ../drive_c "$WINEPREFIX/dosdevices/c:"
+    ln -s / "$WINEPREFIX/dosdevices/z:"
+}
+
+# Starts Xvfb on a display number it finds free itself (so that several
+# scripts may start one at once) and exports DISPLAY.
 start_xvfb() {
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local number
+    number=$(mktemp)
+    Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$number" 2>/dev/null &
     XVFB_PID=$!
-    for _ in $(seq 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
+    for _ in $(seq 300); do
+        [ -s "$number" ] && break
         sleep 0.1
     done
-    export DISPLAY=":$n"
+    export DISPLAY=":$(head -n1 "$number")"
+    rm -f "$number"
     trap stop_wine_and_xvfb EXIT
 }
 

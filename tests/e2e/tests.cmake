@@ -14,8 +14,17 @@ add_dependencies(e2e_tests dorimo show_probe dorimo_floor)
 add_executable(show_probe WIN32 e2e/show_probe.cpp)
 target_link_libraries(show_probe PRIVATE dorimo_flags)
 set_target_properties(show_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_test(NAME e2e_tests COMMAND e2e_tests)
-set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+# Each run under Wine has a prefix and a display of its own (own_prefix.sh),
+# so that they go side by side: the end-to-end tests in shards, the soak run
+# and the pass at another resolution.
+set(own_prefix ${CMAKE_CURRENT_SOURCE_DIR}/e2e/own_prefix.sh)
+set(e2e_shards 3)
+math(EXPR last_shard "${e2e_shards} - 1")
+foreach(shard RANGE ${last_shard})
+    add_test(NAME e2e_tests_${shard} COMMAND bash ${own_prefix} e2e${shard} 0 $<TARGET_FILE:e2e_tests>)
+    set_tests_properties(e2e_tests_${shard} PROPERTIES TIMEOUT 600 COST 100
+        ENVIRONMENT "GTEST_TOTAL_SHARDS=${e2e_shards};GTEST_SHARD_INDEX=${shard}")
+endforeach()
 
 # The soak run: two minutes here; longer by hand (soak_tests.exe 1800).
 add_executable(soak_tests e2e/soak.cpp e2e/app_driver.cpp)
@@ -23,12 +32,11 @@ target_include_directories(soak_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(soak_tests PRIVATE gtest dorimo_layout dorimo_flags psapi)
 set_target_properties(soak_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_dependencies(soak_tests dorimo)
-add_test(NAME soak_tests COMMAND soak_tests 120)
-set_tests_properties(soak_tests PROPERTIES TIMEOUT 400)
+add_test(NAME soak_tests COMMAND bash ${own_prefix} soak 0 $<TARGET_FILE:soak_tests> 120)
+set_tests_properties(soak_tests PROPERTIES TIMEOUT 400 COST 200)
 
 # The tests that hold at any resolution, once more on a screen of 144 pixels
-# per inch (a copy of the Wine prefix with that resolution).
+# per inch.
 add_test(NAME e2e_tests_144dpi
-         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/at_dpi.sh 144 $<TARGET_FILE:e2e_tests>
-                 --gtest_filter=AnyResolution.*)
-set_tests_properties(e2e_tests_144dpi PROPERTIES TIMEOUT 120)
+         COMMAND bash ${own_prefix} 144dpi 144 $<TARGET_FILE:e2e_tests> --gtest_filter=AnyResolution.*)
+set_tests_properties(e2e_tests_144dpi PROPERTIES TIMEOUT 120 COST 10)

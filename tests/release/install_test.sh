@@ -10,6 +10,7 @@ cd "$(dirname "$0")/../.."
 
 source scripts/wine-env.sh
 wine_prefix_ready
+wine_prefix_copy install  # beside the other runs under Wine
 start_xvfb
 home=$(mktemp -d "/tmp/dorimo home.XXXXXX")
 trap 'rm -rf "$home"; stop_wine_and_xvfb' EXIT

@@ -1,0 +1,21 @@
+#!/bin/bash
+# Runs a Windows program under Wine in a prefix and on an Xvfb display of its
+# own, so that several such runs can go side by side:
+#   own_prefix.sh NAME DPI PROGRAM [ARGUMENTS]
+# The prefix "<prefix>-NAME" is made anew each time (wine_prefix_copy). With a
+# DPI other than 0 the screen has that resolution (LogPixels), and the
+# program learns it from DORIMO_TEST_DPI.
+set -euo pipefail
+name=$1 dpi=$2
+shift 2
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+wine_prefix_copy "$name"
+start_xvfb  # stops this prefix's server and the display when the script ends
+
+if [ "$dpi" != 0 ]; then
+    # Wine takes the resolution when its server starts: set it, then start anew.
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+    wineserver -k >/dev/null 2>&1 || true
+    export DORIMO_TEST_DPI=$dpi
+fi
+wine "$@"
