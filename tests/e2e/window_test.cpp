@@ -393,6 +393,14 @@ TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
     PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + exe + L"\"";
     ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    struct Ended {  // however the test ends, the program does not run on
+        PROCESS_INFORMATION& pi;
+        ~Ended() {
+            if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    } ended{pi};
     HWND box = nullptr;
     wait_for([&] {
         for (HWND w : process_windows(pi.dwProcessId, "#32770")) box = w;
@@ -410,8 +418,6 @@ TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
     EXPECT_EQ(code, 1u);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     EXPECT_EQ(read_file(folder + "\\dorimo.ini"), ini);
     EXPECT_EQ(read_file(folder + "\\dorimo.ini.new"), "left by a crash");
 }
