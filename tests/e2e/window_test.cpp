@@ -267,6 +267,32 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
 }
 
+// Where no new file can be made beside the settings (a folder stands in its
+// place here), the save writes the file in place as the profile functions
+// do; a read-only settings file is refused with the error box, unchanged.
+TEST(Window, WithoutAFileBesideItTheSaveWritesInPlaceAndAReadOnlyFileIsRefused) {
+    App::Options options;
+    options.folder = new_temp_folder();
+    options.ini = saved_ini();
+    ASSERT_TRUE(CreateDirectoryA((options.folder + "\\dorimo.ini.new").c_str(), nullptr));
+    App app(options);
+    app.set_text("cbH2", "9");
+    app.post_click("btnSAVE");
+    EXPECT_TRUE(wait_for([&] { return read_file(app.ini_path()) == saved_ini({{"H2", "9"}}); }));
+    ASSERT_EQ(app.wait_for_message_box(0), nullptr);
+
+    ASSERT_TRUE(SetFileAttributesA(app.ini_path().c_str(), FILE_ATTRIBUTE_READONLY));
+    app.set_text("cbH2", "8");
+    app.post_click("btnSAVE");
+    HWND box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box), app.ini_path() + " に書き込めません.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"H2", "9"}}));
+    SetFileAttributesA(app.ini_path().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // Writes 4 KiB pieces into a new file until the drive takes no more.
 void fill_drive(const std::string& filler) {
     HANDLE f = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
