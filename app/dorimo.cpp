@@ -57,6 +57,8 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
+namespace {
+
 // Every text of the program and of its settings file is Shift-JIS: in any
 // other code page the window would be garbled and a save would spoil the
 // file. The manifest asks for code page 932; a Windows that does not honour
@@ -73,6 +75,8 @@ bool japanese_code_page() {
                 L"ドリモ玉", MB_OK | MB_ICONSTOP);
     return false;
 }
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     if (!japanese_code_page()) return 1;
