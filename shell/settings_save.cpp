@@ -67,10 +67,10 @@ Written put_in_place(const std::wstring& old_file, const std::wstring& new_file,
     } else {
         const DWORD error = GetLastError();
         // The old file is already out of the way (or renamed): the new one
-        // only has to move.
-        if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
-            MoveFileExW(new_file.c_str(), old_file.c_str(), through))
-            return Written::kWhole;
+        // only has to move, and where it cannot, it is kept, as the only
+        // whole copy.
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+            return MoveFileExW(new_file.c_str(), old_file.c_str(), through) ? Written::kWhole : Written::kFailed;
         DeleteFileW(new_file.c_str());
         // Another program holds the file open without letting it be
         // replaced, or the folder lets it be written but not replaced.
@@ -106,6 +106,10 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings)
     if (result != Written::kWhole) throw EIniFileException(settings.path);
 }
 
-void remove_unfinished_save(const SettingsLocation& settings) { DeleteFileW(new_file_path(settings).c_str()); }
+void remove_unfinished_save(const SettingsLocation& settings) {
+    // Without the file itself, the new file may be the only copy left.
+    if (GetFileAttributesW(settings.wide_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        DeleteFileW(new_file_path(settings).c_str());
+}
 
 }  // namespace dorimo

@@ -15,7 +15,8 @@ namespace dorimo {
 // functions do.
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings);
 
-// Removes a new file that a save broken off by a crash left behind.
+// Removes a new file that a save broken off by a crash left behind; where
+// the settings file itself is missing, it is kept for the user to rename.
 void remove_unfinished_save(const SettingsLocation& settings);
 
 }  // namespace dorimo

@@ -210,21 +210,28 @@ TEST(Window, LoadsArmedSlotsInSlotOrderAndSavesEveryKey) {
 }
 
 TEST(Window, FirstSaveIntoAnEmptyFolderWritesTheKeysInOrder) {
-    // A save cut off by a crash left its new file behind: it is not read,
-    // and it goes at the start.
-    App::Options options;
-    options.folder = new_temp_folder();
-    const std::string unfinished = options.folder + "\\dorimo.ini.new";
-    write_file(unfinished, "[main]\r\ntray=1\r\n[rtn1]\r\nchk1");
-    App app(options);
-    EXPECT_FALSE(app.checked("chkTORAY"));
-    EXPECT_EQ(GetFileAttributesA(unfinished.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
-
+    App app;
     app.set_text("cbH2", "9");
     app.click("btnSAVE");
     EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"H2", "9"}}));
-    EXPECT_EQ(GetFileAttributesA(unfinished.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA((app.ini_path() + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A save cut off by a crash left its new file behind: it is not read, and
+// it goes at the start, unless the settings file itself is missing, when it
+// may be the only copy left.
+TEST(Window, ANewFileLeftByACrashedSaveIsIgnoredAndRemoved) {
+    for (const bool with_file : {true, false}) {
+        App::Options options;
+        options.folder = new_temp_folder();
+        if (with_file) options.ini = saved_ini({{"H2", "5"}});
+        const std::string unfinished = options.folder + "\\dorimo.ini.new";
+        write_file(unfinished, "[main]\r\ntray=1\r\n[rtn2]\r\nH2=07\r\n[rtn1]\r\nchk1");
+        App app(options);
+        EXPECT_FALSE(app.checked("chkTORAY"));
+        EXPECT_EQ(app.text("cbH2"), with_file ? "5" : "00");
+        EXPECT_EQ(GetFileAttributesA(unfinished.c_str()) == INVALID_FILE_ATTRIBUTES, with_file);
+    }
 }
 
 TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
