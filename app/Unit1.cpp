@@ -9,6 +9,7 @@
 #include "launch.h"
 #include "settings_io.h"
 #include "settings_location.h"
+#include "settings_save.h"
 #include "single_copy.h"
 #include "slot_names.h"
 
@@ -404,12 +405,12 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void TForm1::FormCreate() {
     const SettingsLocation settings = settings_beside_program();
+    remove_unfinished_save(settings);
     load_settings(*this, *settings.profile, settings.path);
 }
 
 void TForm1::btnSAVEClick() {
-    const SettingsLocation settings = settings_beside_program();
-    save_settings(*this, *settings.profile, settings.path);
+    save_settings_whole(*this, settings_beside_program());
 }
 
 void TForm1::FormPaint() {

@@ -57,7 +57,30 @@ namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
+namespace {
+
+// Every text of the program and of its settings file is Shift-JIS: in any
+// other code page the window would be garbled and a save would spoil the
+// file. The manifest asks for code page 932; a Windows that does not honour
+// it is told what to change, and the program ends before the file is read.
+bool japanese_code_page() {
+    if (GetACP() == 932) return true;
+    MessageBoxW(nullptr,
+                L"このプログラムは日本語のコード ページ (932) でのみ動きます。\n"
+                L"[コントロール パネル] の [地域] → [管理] → [システム ロケールの変更] で "
+                L"「Unicode 対応ではないプログラムの言語」を「日本語 (日本)」にし、Windows を再起動してから起動してください。\n\n"
+                L"This program runs only with the Japanese code page (932).\n"
+                L"In Control Panel, Region, Administrative, Change system locale, set "
+                L"\"Language for non-Unicode programs\" to Japanese (Japan), restart Windows and start the program again.",
+                L"ドリモ玉", MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    if (!japanese_code_page()) return 1;
+
     // A second start with the same settings file shows the running copy
     // instead: two copies would run every task twice.
     if (!dorimo::claim_settings_file(dorimo::settings_beside_program().wide_path)) return 0;

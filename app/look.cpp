@@ -2,20 +2,29 @@
 
 #include <utility>
 
+#include "wide_text.h"
+
 namespace dorimo {
 namespace {
+
+// Fonts are made by their UTF-16 face name: the system may read an 8-bit
+// name in its own code page rather than the program's.
+HFONT create_font(int height, int width, int weight, const std::string& face) {
+    return CreateFontW(height, width, 0, 0, weight, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, widen(face).c_str());
+}
 
 // The window font's face, or the first Japanese substitute present.
 std::string present_face(HDC dc) {
     static const char* const faces[] = {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "IPAexGothic"};
     for (const char* face : faces) {
-        HFONT f = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, face);
+        HFONT f = create_font(-12, 0, FW_NORMAL, face);
         HGDIOBJ old = SelectObject(dc, f);
-        char got[LF_FACESIZE] = {};
-        GetTextFaceA(dc, sizeof got, got);
+        wchar_t got[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, got);
         SelectObject(dc, old);
         DeleteObject(f);
-        if (lstrcmpiA(got, face) == 0) return face;
+        if (lstrcmpiW(got, widen(face).c_str()) == 0) return face;
     }
     return faces[0];
 }
@@ -52,9 +61,7 @@ Fonts::~Fonts() {
 HFONT Fonts::get(int height, bool bold, int char_width) {
     HFONT& f = fonts_[{height, bold, char_width}];
     if (!f)
-        f = CreateFontA(-MulDiv(height, scale_, 12), char_width, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0,
-                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                        face_.c_str());
+        f = create_font(-MulDiv(height, scale_, 12), char_width, bold ? FW_BOLD : FW_NORMAL, face_);
     return f;
 }
 

@@ -4,30 +4,12 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <vector>
 
-#include "cp932.h"
+#include "profile_text.h"
 
 namespace dorimo {
 
 namespace {
-
-// One line of the file: its bytes and the line break that ends it ("\r\n",
-// "\n", "\r", or nothing on a last line without one).
-struct Line {
-    std::string text;
-    std::string end;
-};
-
-// What a line means. Blanks around the line, around a section name and
-// around a key name are not part of them.
-struct Entry {
-    enum Kind { kBlank, kSection, kKey } kind = kBlank;
-    std::string name;
-    std::size_t name_end = 0;                 // key: where the name's last byte ends
-    std::optional<std::size_t> value_start;   // key: where its value starts; none without "="
-    std::size_t value_end = 0;                // key: where its value ends
-};
 
 std::optional<std::string> read_file(const std::string& path) {
     std::error_code error;
@@ -39,128 +21,12 @@ std::optional<std::string> read_file(const std::string& path) {
     return bytes;
 }
 
-std::vector<Line> split_lines(const std::string& bytes) {
-    std::vector<Line> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back({bytes.substr(start), ""});
-            break;
-        }
-        const std::size_t after = (bytes.compare(end, 2, "\r\n") == 0) ? end + 2 : end + 1;
-        lines.push_back({bytes.substr(start, end - start), bytes.substr(end, after - end)});
-        start = after;
-    }
-    return lines;
-}
-
-std::size_t skip_blanks(const std::string& s, std::size_t from, std::size_t to) {
-    while (from < to && is_profile_blank(s[from])) ++from;
-    return from;
-}
-
-std::size_t trim_end(const std::string& s, std::size_t from, std::size_t to) {
-    while (to > from && is_profile_blank(s[to - 1])) --to;
-    return to;
-}
-
-Entry parse_line(const std::string& text) {
-    Entry entry;
-    const std::size_t begin = skip_blanks(text, 0, text.size());
-    const std::size_t end = trim_end(text, begin, text.size());
-    if (begin == end) return entry;
-
-    if (text[begin] == '[') {
-        // The name runs to the last "]" that is not the second byte of a
-        // double-byte character; anything after it is ignored. A "[" line
-        // without one is read as a key.
-        std::optional<std::size_t> close;
-        for (std::size_t i = begin + 1; i < end; ++i) {
-            if (is_lead_byte(text[i])) ++i;
-            else if (text[i] == ']') close = i;
-        }
-        if (close) {
-            const std::size_t name_begin = skip_blanks(text, begin + 1, *close);
-            const std::size_t name_end = trim_end(text, name_begin, *close);
-            entry.kind = Entry::kSection;
-            entry.name = text.substr(name_begin, name_end - name_begin);
-            return entry;
-        }
-    }
-
-    entry.kind = Entry::kKey;
-    const std::size_t equals = text.find('=', begin);
-    if (equals == std::string::npos || equals >= end) {
-        entry.name_end = end;
-    } else {
-        entry.name_end = trim_end(text, begin, equals);
-        entry.value_start = skip_blanks(text, equals + 1, end);
-        entry.value_end = end;
-    }
-    entry.name = text.substr(begin, entry.name_end - begin);
-    return entry;
-}
-
-// Where a key stands. Only the first section of a name is searched, and the
-// first line of the key's name in it counts, as with the Windows functions.
-struct Place {
-    std::optional<std::size_t> section;  // line of the section's header
-    std::size_t section_last = 0;        // last non-blank line of the section
-    std::optional<std::size_t> key;      // line of the key
-    Entry key_entry;
-};
-
-Place find_key(const std::vector<Line>& lines, const std::string& section, const std::string& key) {
-    Place place;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Entry entry = parse_line(lines[i].text);
-        if (!place.section) {
-            if (entry.kind == Entry::kSection && equal_ignoring_case(entry.name, section)) {
-                place.section = i;
-                place.section_last = i;
-            }
-            continue;
-        }
-        if (entry.kind == Entry::kSection) break;
-        if (entry.kind == Entry::kBlank) continue;
-        place.section_last = i;
-        if (!place.key && equal_ignoring_case(entry.name, key)) {
-            place.key = i;
-            place.key_entry = entry;
-        }
-    }
-    return place;
-}
-
-// A value or default as the caller receives it: one pair of matching
-// quotation marks around it removed, then cut to fit the buffer.
-std::string returned_value(std::string value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    if (value.size() > kProfileBufferSize - 1) value.resize(kProfileBufferSize - 1);
-    return value;
-}
-
 }  // namespace
 
 std::string PortableProfile::get_string(const std::string& section, const std::string& key,
                                         const std::string& default_text, const std::string& path) {
-    if (const auto bytes = read_file(path)) {
-        const std::vector<Line> lines = split_lines(*bytes);
-        const Place place = find_key(lines, section, key);
-        if (place.key && place.key_entry.value_start) {
-            const Entry& e = place.key_entry;
-            const std::string& text = lines[*place.key].text;
-            return returned_value(text.substr(*e.value_start, e.value_end - *e.value_start));
-        }
-    }
-    // Trailing blanks of the default are not returned.
-    std::string fallback = default_text;
-    fallback.erase(fallback.find_last_not_of(' ') + 1);
-    return returned_value(fallback);
+    const auto bytes = read_file(path);
+    return profile_value(bytes ? &*bytes : nullptr, section, key, default_text);
 }
 
 bool PortableProfile::write_string(const char* section, const char* key, const char* value,
@@ -176,37 +42,8 @@ bool PortableProfile::write_string(const char* section, const char* key, const c
         if (!read) return false;
         bytes = *read;
     }
-    std::vector<Line> lines = split_lines(bytes);
-
-    // New lines take the file's line break: LF when its first line ends so,
-    // otherwise CR LF.
-    const std::string line_break = (!lines.empty() && lines.front().end == "\n") ? "\n" : "\r\n";
-    // Blanks before the value are not stored.
-    const std::string given(value);
-    const std::string stored = given.substr(skip_blanks(given, 0, given.size()));
-    const std::string key_line = std::string(key) + "=" + stored;
-
-    const Place place = find_key(lines, section, key);
-    if (place.key) {
-        // In place: what stands before the value stays as it is.
-        const Entry& e = place.key_entry;
-        std::string& text = lines[*place.key].text;
-        text = e.value_start ? text.substr(0, *e.value_start) + stored
-                             : text.substr(0, e.name_end) + "=" + stored;
-    } else {
-        // A last line without a line break gets one before anything follows.
-        const std::size_t after = place.section ? place.section_last : lines.size() - 1;
-        if (!lines.empty() && lines[after].end.empty()) lines[after].end = line_break;
-        if (place.section) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, {key_line, line_break});
-        } else {
-            lines.push_back({"[" + std::string(section) + "]", line_break});
-            lines.push_back({key_line, line_break});
-        }
-    }
-
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const Line& line : lines) out << line.text << line.end;
+    out << with_profile_value(bytes, section, key, value);
     out.close();
     return !out.fail();
 }

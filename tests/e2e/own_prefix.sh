@@ -4,11 +4,13 @@
 #   own_prefix.sh NAME DPI PROGRAM [ARGUMENTS]
 # The prefix "<prefix>-NAME" is made anew each time (wine_prefix_copy). With a
 # DPI other than 0 the screen has that resolution (LogPixels), and the
-# program learns it from DORIMO_TEST_DPI.
+# program learns it from DORIMO_TEST_DPI. DORIMO_TEST_LANG, when set, is the
+# locale in place of Japanese (and so another ANSI code page).
 set -euo pipefail
 name=$1 dpi=$2
 shift 2
 source "$(dirname "$0")/../../scripts/wine-env.sh"
+if [ -n "${DORIMO_TEST_LANG:-}" ]; then export LANG=$DORIMO_TEST_LANG LC_ALL=$DORIMO_TEST_LANG; fi
 wine_prefix_copy "$name"
 start_xvfb  # stops this prefix's server and the display when the script ends
 

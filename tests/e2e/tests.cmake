@@ -40,3 +40,15 @@ set_tests_properties(soak_tests PROPERTIES TIMEOUT 400 COST 200)
 add_test(NAME e2e_tests_144dpi
          COMMAND bash ${own_prefix} 144dpi 144 $<TARGET_FILE:e2e_tests> --gtest_filter=AnyResolution.*)
 set_tests_properties(e2e_tests_144dpi PROPERTIES TIMEOUT 120 COST 10)
+
+# Saves on a real full drive (a small tmpfs mounted for the run; root only).
+add_test(NAME e2e_tests_full_disk
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/full_disk.sh $<TARGET_FILE:e2e_tests>)
+set_tests_properties(e2e_tests_full_disk PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77 COST 20)
+
+# The window and its settings under another code page (Windows-1252): Wine
+# takes the code page from the locale of the Unix environment.
+add_test(NAME e2e_tests_cp1252
+         COMMAND bash ${own_prefix} cp1252 0 $<TARGET_FILE:e2e_tests> --gtest_filter=OtherCodePage.*)
+set_tests_properties(e2e_tests_cp1252 PROPERTIES TIMEOUT 120 COST 10
+    ENVIRONMENT "DORIMO_TEST_LANG=en_US.UTF-8;DORIMO_TEST_CODE_PAGE=1252")

@@ -214,6 +214,24 @@ TEST(Window, FirstSaveIntoAnEmptyFolderWritesTheKeysInOrder) {
     app.set_text("cbH2", "9");
     app.click("btnSAVE");
     EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"H2", "9"}}));
+    EXPECT_EQ(GetFileAttributesA((app.ini_path() + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A save cut off by a crash left its new file behind: it is not read, and
+// it goes at the start, unless the settings file itself is missing, when it
+// may be the only copy left.
+TEST(Window, ANewFileLeftByACrashedSaveIsIgnoredAndRemoved) {
+    for (const bool with_file : {true, false}) {
+        App::Options options;
+        options.folder = new_temp_folder();
+        if (with_file) options.ini = saved_ini({{"H2", "5"}});
+        const std::string unfinished = options.folder + "\\dorimo.ini.new";
+        write_file(unfinished, "[main]\r\ntray=1\r\n[rtn2]\r\nH2=07\r\n[rtn1]\r\nchk1");
+        App app(options);
+        EXPECT_FALSE(app.checked("chkTORAY"));
+        EXPECT_EQ(app.text("cbH2"), with_file ? "5" : "00");
+        EXPECT_EQ(GetFileAttributesA(unfinished.c_str()) == INVALID_FILE_ATTRIBUTES, with_file);
+    }
 }
 
 TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
@@ -254,6 +272,187 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     RemoveDirectoryA(app.ini_path().c_str());
     EXPECT_TRUE(app.close());
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
+}
+
+// Where no new file can be made beside the settings (a folder stands in its
+// place here), the save writes the file in place as the profile functions
+// do; a read-only settings file is refused with the error box, unchanged.
+TEST(Window, WithoutAFileBesideItTheSaveWritesInPlaceAndAReadOnlyFileIsRefused) {
+    App::Options options;
+    options.folder = new_temp_folder();
+    options.ini = saved_ini();
+    ASSERT_TRUE(CreateDirectoryA((options.folder + "\\dorimo.ini.new").c_str(), nullptr));
+    App app(options);
+    app.set_text("cbH2", "9");
+    app.post_click("btnSAVE");
+    EXPECT_TRUE(wait_for([&] { return read_file(app.ini_path()) == saved_ini({{"H2", "9"}}); }));
+    ASSERT_EQ(app.wait_for_message_box(0), nullptr);
+
+    ASSERT_TRUE(SetFileAttributesA(app.ini_path().c_str(), FILE_ATTRIBUTE_READONLY));
+    app.set_text("cbH2", "8");
+    app.post_click("btnSAVE");
+    HWND box = app.wait_for_message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box), app.ini_path() + " に書き込めません.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"H2", "9"}}));
+    SetFileAttributesA(app.ini_path().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Writes 4 KiB pieces into a new file until the drive takes no more.
+void fill_drive(const std::string& filler) {
+    HANDLE f = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    const std::string page(4096, 'f');
+    DWORD written = 0;
+    while (WriteFile(f, page.data(), 4096, &written, nullptr) && written == 4096) {
+    }
+    CloseHandle(f);
+}
+
+// The program and its settings on a small drive that full_disk.sh mounts and
+// names in DORIMO_FULL_DISK; the settings file just under one 4 KiB page,
+// the user's own section after the slots or before them, a long program path
+// typed into slot 5, and then the drive filled.
+TEST(FullDisk, ASaveOnAFullDriveKeepsTheFileAndSaysSoAndLaterWritesEveryLine) {
+    char drive[8] = {};
+    if (!GetEnvironmentVariableA("DORIMO_FULL_DISK", drive, sizeof drive))
+        GTEST_SKIP() << "needs a small drive: run through full_disk.sh";
+    const std::string path5 = "C:\\" + std::string(180, 'p') + "\\tool.exe";
+    const std::string mine = "[mine]\r\nnote=";
+    for (const bool mine_first : {false, true}) {
+        const std::string folder = std::string(drive) + (mine_first ? "\\first" : "\\last");
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        const std::string pad(4000 - saved_ini().size() - mine.size() - 2, 'x');
+        const std::string own = mine + pad + "\r\n";
+        App::Options options;
+        options.folder = folder;
+        options.ini = mine_first ? own + saved_ini() : saved_ini() + own;
+        App app(options);
+        app.set_text("ex_path5", "");
+        app.type("ex_path5", path5);
+        fill_drive(std::string(drive) + "\\filler");
+
+        // 設定保存 and the close: the error box, the file as it was, no new
+        // file left, the window still open.
+        for (const bool close : {false, true}) {
+            if (close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+            else app.post_click("btnSAVE");
+            HWND box = app.wait_for_message_box();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(message_box_text(box), app.ini_path() + " に書き込めません.");
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+            EXPECT_EQ(read_file(app.ini_path()), options.ini);
+            EXPECT_EQ(GetFileAttributesA((app.ini_path() + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+            EXPECT_TRUE(app.running());
+        }
+
+        // Room again: a save writes every line.
+        ASSERT_TRUE(DeleteFileA((std::string(drive) + "\\filler").c_str()));
+        app.click("btnSAVE");
+        const std::string slots = saved_ini({{"path5", path5}});
+        EXPECT_EQ(read_file(app.ini_path()), mine_first ? own + slots : slots + own);
+        EXPECT_TRUE(app.close());
+    }
+}
+
+// The UTF-16 form of a code page 932 text, whatever the test's code page.
+std::wstring from_cp932(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+// The text of a window or control of another process in UTF-16, asked of
+// the control itself (GetWindowTextW gives other processes' captions only).
+std::wstring wide_text(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// With the ANSI code page 1252 (the tests run so under LANG=en_US.UTF-8),
+// the program still runs in code page 932: every caption reads in Japanese
+// and a Japanese program path comes back from the settings file whole.
+TEST(OtherCodePage, TheWindowReadsInJapaneseAndTheSettingsKeepTheirBytes) {
+    if (GetACP() == 932) GTEST_SKIP() << "needs another code page: runs under LANG=en_US.UTF-8";
+    const std::string path1 = "D:\\ソフト\\予定表.exe";  // second bytes 0x5C
+    App::Options options;
+    options.ini = saved_ini({{"path1", path1}, {"H1", "０７"}});
+    App app(options);
+    EXPECT_EQ(wide_text(app.form()), from_cp932("ドリモ丸"));
+    for (const dorimo::ControlSpec& c : dorimo::form_layout()) {
+        if (c.kind == dorimo::Kind::Timer || c.kind == dorimo::Kind::OpenDialog || c.kind == dorimo::Kind::Memo)
+            continue;
+        const std::string want = c.name == "ex_path1" ? path1 : c.name == "cbH1" ? "０７" : c.text;
+        EXPECT_EQ(wide_text(app.control(c.name)), from_cp932(want)) << c.name;
+    }
+    app.click("btnSAVE");
+    EXPECT_EQ(read_file(app.ini_path()), options.ini);
+    EXPECT_TRUE(app.close());
+    EXPECT_EQ(read_file(app.ini_path()), options.ini);
+}
+
+// A Windows that does not honour the manifest's code page, played by a copy
+// of the program whose manifest lacks it: a box in Japanese and English says
+// what is needed, and the program ends without touching its settings.
+TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
+    if (GetACP() == 932) GTEST_SKIP() << "needs another code page: runs under LANG=en_US.UTF-8";
+    const std::string folder = new_temp_folder();
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring program = self;
+    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"dorimo.exe";
+    const std::wstring exe = to_wide(folder) + L"\\dorimo.exe";
+    ASSERT_TRUE(CopyFileW(program.c_str(), exe.c_str(), FALSE));
+    static const char manifest[] =
+        "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    for (WORD language : {WORD(0), WORD(0x409)})
+        UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), language, nullptr, 0);
+    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), 0, const_cast<char*>(manifest),
+                                sizeof manifest - 1));
+    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+    const std::string ini = saved_ini({{"TUGI1", "x"}});
+    write_file(folder + "\\dorimo.ini", ini);
+    write_file(folder + "\\dorimo.ini.new", "left by a crash");
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring command = L"\"" + exe + L"\"";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    struct Ended {  // however the test ends, the program does not run on
+        PROCESS_INFORMATION& pi;
+        ~Ended() {
+            if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    } ended{pi};
+    HWND box = nullptr;
+    wait_for([&] {
+        for (HWND w : process_windows(pi.dwProcessId, "#32770")) box = w;
+        return box != nullptr;
+    });
+    ASSERT_NE(box, nullptr);
+    std::wstring text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += wide_text(c);
+    EXPECT_EQ(wide_text(box), from_cp932("ドリモ玉"));
+    for (const std::wstring& part : {from_cp932("日本語のコード ページ (932)"), from_cp932("「日本語 (日本)」"),
+                                     std::wstring(L"Japanese code page (932)"), std::wstring(L"Japanese (Japan)")})
+        EXPECT_NE(text.find(part), std::wstring::npos) << std::string(part.begin(), part.end());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(code, 1u);
+    EXPECT_EQ(read_file(folder + "\\dorimo.ini"), ini);
+    EXPECT_EQ(read_file(folder + "\\dorimo.ini.new"), "left by a crash");
 }
 
 bool has_focus(const App& app, const std::string& name) {

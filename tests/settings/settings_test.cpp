@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fixture.h"
+#include "profile_text.h"
 #include "settings_io.h"
 #include "temp_dir.h"
 
@@ -212,6 +213,69 @@ TEST_F(Settings, TextsWithBlanksOrQuotationMarksAtTheirEdgesComeBackUnchanged) {
     EXPECT_EQ(loaded["cbH1"].text, " 8");
     EXPECT_EQ(loaded["txtMAE1"].text, "a ");
     EXPECT_EQ(loaded["ex_path3"].text, "\"");
+}
+
+#ifdef _WIN32
+constexpr bool kWine = true;
+#else
+constexpr bool kWine = false;
+#endif
+
+// The file as Wine's profile functions rewrite it whole from what they
+// read: no blank lines, no blanks around names, "=" and values, nothing
+// after a section's "]", every line ended by CR LF.
+std::string wine_layout(const std::string& bytes) {
+    const auto trim = [](const std::string& s) {
+        const std::size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+        return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+    };
+    std::string out;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = trim(bytes.substr(start, end - start));
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        const std::size_t equals = line.find('=');
+        if (line.empty()) continue;
+        if (line[0] == '[' && line.find(']') != std::string::npos)
+            out += "[" + trim(line.substr(1, line.find(']') - 1)) + "]\r\n";
+        else if (equals != std::string::npos)
+            out += trim(line.substr(0, equals)) + "=" + trim(line.substr(equals + 1)) + "\r\n";
+        else
+            out += line + "\r\n";
+    }
+    return out;
+}
+
+// A save builds the new file in memory from the old file's bytes; what it
+// makes is what the system's functions make of the same file key by key
+// (Windows, and the portable functions, keep the lines they do not write as
+// they stand; Wine rewrites them in its own layout).
+TEST_F(Settings, ASaveInMemoryMakesTheFileTheSystemFunctionsMake) {
+    form["cbH1"].text = "07";
+    form["chk33"].checked = true;
+    form["txtMAE2"].text = " lead";
+    form["ex_path5"].text = "C:\\表計算\\ソフト.exe";
+
+    const char* const files[] = {
+        "",
+        "; my settings\r\n[main]\r\ntray=1\r\n[rtn1]\r\n; slot one\r\nH1=05\r\nmine=kept\r\n[user]\r\nfoo=bar\r\n",
+        "[user]\r\nfoo=bar\r\n\r\n[rtn5]\r\npath5=old\r\n\r\n[main]\r\ntray=0\r\n\r\n",
+        "[rtn2]\r\nH2=01\r\nH2=02\r\nnoequals\r\n[rtn2]\r\nM2=30\r\n[rtn1]\r\nH1=09\r\n",
+        "[RTN3] note\r\n  h3 =  04 \r\n\tM3\t=\t20\r\npath3 = \"C:\\a b\\x.exe\"\r\n",
+        "[rtn4]\r\nTUGI4=2026/01/01 00:00:00",
+        "[user]\r\nlast=no line end",
+    };
+    int n = 0;
+    for (const std::string start : files) {
+        file = dir.path("case" + std::to_string(++n) + ".ini");
+        if (!start.empty()) put(start);
+        save();
+        ProfileInMemory memory(start);
+        save_settings(form, memory, "");
+        EXPECT_EQ(kWine ? wine_layout(memory.bytes()) : memory.bytes(), file_bytes(file)) << start;
+    }
 }
 
 }  // namespace
