@@ -200,8 +200,9 @@ void TForm1::create_controls() {
     }
 }
 
-// A control's place at the current scale: left, top, width and height; a
-// label is as wide as its text.
+// A control's place at the current scale, as CreateWindowEx takes it: left
+// and top, then width and height in right and bottom; a label is as wide as
+// its text.
 RECT TForm1::place_of(const ControlSpec& control) {
     const int width = control.kind == Kind::Label ? fonts_->text_width(fonts_->font_for(control), control.text)
                                                   : scale(control.width);
@@ -236,9 +237,9 @@ void TForm1::lay_out(const Component& c, bool move) {
 // window put at the rectangle the system suggests. Without one (an empty
 // rectangle), the window keeps its top-left corner.
 void TForm1::change_resolution(int dpi, const RECT* suggested) {
+    std::unique_ptr<Fonts> old_fonts = std::make_unique<Fonts>(MulDiv(12, dpi, 96), fonts_->face());
+    fonts_.swap(old_fonts);
     font_height_ = MulDiv(12, dpi, 96);
-    std::unique_ptr<Fonts> old_fonts = std::move(fonts_);
-    fonts_ = std::make_unique<Fonts>(font_height_, old_fonts->face());
     const HICON old_glyph = glyph_;
     glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     for (const Component& c : components_) {
