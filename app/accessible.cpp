@@ -107,12 +107,14 @@ public:
         if (!standard_) return RPC_E_DISCONNECTED;
         if (!self(child)) return standard_->get_accName(child, name);
         if (!name) return E_POINTER;
-        const int caption = with_caption_ ? GetWindowTextLengthW(control_) : 0;
-        *name = oleacc()->alloc_string(nullptr, static_cast<UINT>(name_.length + caption));
+        // The captions are a few characters; a length asked for separately
+        // may count bytes of the 8-bit text.
+        wchar_t caption[Wide::kMax] = {};
+        const int length = with_caption_ ? GetWindowTextW(control_, caption, Wide::kMax) : 0;
+        *name = oleacc()->alloc_string(nullptr, static_cast<UINT>(name_.length + length));
         if (!*name) return E_OUTOFMEMORY;
         CopyMemory(*name, name_.chars, static_cast<SIZE_T>(name_.length) * sizeof(wchar_t));
-        const int got = caption ? GetWindowTextW(control_, *name + name_.length, caption + 1) : 0;
-        (*name)[name_.length + got] = L'\0';
+        CopyMemory(*name + name_.length, caption, static_cast<SIZE_T>(length) * sizeof(wchar_t));
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {

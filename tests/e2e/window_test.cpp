@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "accessible.h"
 #include "app_driver.h"
 #include "layout.h"
 
@@ -489,6 +490,28 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
         EXPECT_TRUE(FAILED(toggle->get_accName(self, &name)));
         toggle->Release();
     }
+    CoUninitialize();
+}
+
+// A reader may hold a control's object longer than the control lives: once
+// the control is gone, every call answers with an error.
+TEST(Window, AReaderHoldingAGoneControlsObjectGetsAnError) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    dorimo::ControlSpec run;
+    run.name = "btnRUN2", run.kind = dorimo::Kind::Button, run.reader_name = "登録2 ";
+    HWND button = CreateWindowExA(0, "BUTTON", "即実行", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
+    dorimo::name_for_readers(button, run);
+    IAccessible* object = reader_object(button);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(hear(object).name, "登録2 即実行");
+    DestroyWindow(button);
+    VARIANT self{};
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    VARIANT role{};
+    EXPECT_EQ(object->get_accName(self, &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->get_accRole(self, &role), RPC_E_DISCONNECTED);
+    object->Release();
     CoUninitialize();
 }
 
