@@ -25,6 +25,7 @@ constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
+constexpr UINT_PTR kReadersTimer = 1;               // below the controls' ids, which the slots' timers use
 
 // The open-file glyph grown to the given size (each pixel taken from the
 // nearest one of the picture), as an icon whose background, the colour of the
@@ -178,7 +179,6 @@ void TForm1::create_controls() {
             c.hwnd = CreateWindowExA(cls.ex_style, cls.name, control.text.c_str(), cls.style, r.left, r.top, r.right,
                                      r.bottom, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
                                      nullptr);
-            name_for_readers(c.hwnd, control);
         }
         switch (control.kind) {
         case Kind::Combo:
@@ -411,6 +411,11 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case WM_TIMER: {
+        if (wparam == kReadersTimer) {  // the window has been painted
+            KillTimer(window_, kReadersTimer);
+            for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
+            return 0;
+        }
         // A tick that was already queued when its timer was disabled is dropped.
         const auto c = by_id_.find(static_cast<int>(wparam));
         if (c != by_id_.end() && components_[c->second].timer_on) {
@@ -592,6 +597,11 @@ int TForm1::run(int show_command) {
     case SW_SHOWMAXIMIZED: ShowWindow(window_, SW_SHOWMAXIMIZED); break;
     default: ShowWindow(window_, SW_SHOWNORMAL); break;
     }
+
+    // The controls get their names for screen readers once the window has
+    // been painted (a timer comes after every paint), so that a start takes
+    // no longer for them.
+    SetTimer(window_, kReadersTimer, 0, nullptr);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

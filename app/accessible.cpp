@@ -1,9 +1,7 @@
 #include "accessible.h"
 
-#include <commctrl.h>
 #include <ole2.h>
 #include <oleacc.h>
-
 
 namespace dorimo {
 namespace {
@@ -69,6 +67,11 @@ public:
         const LRESULT result = f->result_from_object(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(this));
         return result > 0 ? result : 0;
     }
+
+    // The window procedure of the control's class, which every message is
+    // passed on to.
+    WNDPROC own_procedure() const { return own_procedure_; }
+    void set_own_procedure(WNDPROC procedure) { own_procedure_ = procedure; }
 
     // The control is being destroyed: let go of the standard object and of
     // every reader's connection.
@@ -204,27 +207,24 @@ private:
     HWND control_;
     IAccessible* standard_ = nullptr;  // null before the first request and after the control is gone
     LONG references_ = 1;              // the control's own
+    WNDPROC own_procedure_ = nullptr;
     const Wide name_, description_;
     bool with_caption_;
 };
 
-LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                 DWORD_PTR data) {
-    auto* object = reinterpret_cast<ReaderObject*>(data);
-    switch (message) {
-    case WM_GETOBJECT:
-        if (static_cast<LONG>(lparam) == OBJID_CLIENT) {
-            if (const LRESULT answer = object->answer(wparam)) return answer;
-        }
-        break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(control, reader_requests, 0);
+// The control's window procedure in front of its own. A plain one: the
+// common controls' subclassing looks its data up in the window's properties
+// at every message, which under Wine is a trip to the server each time.
+LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* object = reinterpret_cast<ReaderObject*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+    const WNDPROC own = object->own_procedure();
+    if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
+        if (const LRESULT answer = object->answer(wparam)) return answer;
+    } else if (message == WM_NCDESTROY) {  // the last message the control gets
         object->disconnect();
         object->Release();
-        break;
-    default: break;
     }
-    return DefSubclassProc(control, message, wparam, lparam);
+    return CallWindowProcA(own, control, message, wparam, lparam);
 }
 
 }  // namespace
@@ -232,7 +232,9 @@ LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPAR
 void name_for_readers(HWND control, const ControlSpec& component) {
     if (!control || component.kind == Kind::Label) return;
     auto* object = new ReaderObject(control, component);
-    if (!SetWindowSubclass(control, reader_requests, 0, reinterpret_cast<DWORD_PTR>(object))) object->Release();
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    object->set_own_procedure(reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reader_requests))));
 }
 
 }  // namespace dorimo

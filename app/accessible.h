@@ -13,7 +13,7 @@ namespace dorimo {
 // object (WM_GETOBJECT, OBJID_CLIENT) with the system's standard object for
 // it, of which it answers the name and the description itself; role, state,
 // value, actions and the rest stay the system's. Labels keep the system's
-// names. Lasts as long as the control.
+// names. Lasts as long as the control; a null control is left alone.
 void name_for_readers(HWND control, const ControlSpec& component);
 
 }  // namespace dorimo

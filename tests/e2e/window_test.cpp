@@ -425,16 +425,13 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     {
         App app;
-        const struct {
-            std::string control, name, description;
-        } bottom[] = {
+        // Control, name, description.
+        std::vector<std::vector<std::string>> expected = {
             {"btnTRAY", "タスクトレイに格納", "タスクトレイに格納されます"},
             {"chkTORAY", "起動時にタスクトレイ格納", "起動したら直ぐにタスクトレイに格納されます"},
             {"btnSAVE", "設定保存", "現在の設定内容を保存します"},
             {"MEMOMO", "ログ", ""},
         };
-        std::vector<std::vector<std::string>> expected;
-        for (const auto& b : bottom) expected.push_back({b.control, b.name, b.description});
         static const char* const days[] = {"日", "月", "火", "水", "木", "金", "土"};
         for (const std::string n : {"1", "2", "3", "4", "5"}) {
             const std::string slot = "登録" + n + " ";
@@ -448,6 +445,12 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
                                              {"btnRUN" + n, slot + "即実行", ""},
                                              {"btnGO" + n, slot + "予約", ""}});
         }
+        ASSERT_TRUE(wait_for([&] {  // named once the window has been painted
+            IAccessible* log = reader_object(app.control("MEMOMO"));
+            const bool named = log && hear(log).name == "ログ";
+            if (log) log->Release();
+            return named;
+        }));
         std::vector<std::string> names;
         for (const auto& e : expected) {
             HWND control = app.control(e[0]);
