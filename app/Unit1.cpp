@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "accessible.h"
 #include "error_box.h"
 #include "launch.h"
 #include "settings_io.h"
@@ -25,6 +26,7 @@ constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
+constexpr UINT_PTR kReadersTimer = 1;               // below the controls' ids, which the slots' timers use
 
 // The open-file glyph grown to the given size (each pixel taken from the
 // nearest one of the picture), as an icon whose background, the colour of the
@@ -82,6 +84,21 @@ HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
     return icon;
 }
 
+// The resolution of the screen the window is on, where the system knows one
+// per screen (Windows 10 and later); the system's otherwise.
+int window_dpi(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (get_dpi_for_window) {
+        if (const UINT dpi = get_dpi_for_window(window)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 // The log's keys. A multi-line edit box asks for every key and, on Esc,
 // closes its parent: in this window that would end the program. The log is
 // read-only, so Tab, Enter and Esc are left to the window's keyboard
@@ -127,20 +144,16 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
     wc.lpszClassName = kFormClass;
     RegisterClassExA(&wc);
 
-    // The font is scaled to the screen's resolution; every position and size
-    // follows the ratio of its character height to 12.
-    HDC screen = GetDC(nullptr);
-    font_height_ = MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 96);
-    ReleaseDC(nullptr, screen);
-    fonts_ = std::make_unique<Fonts>(font_height_);
-
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT r{0, 0, scale(kClientWidth), scale(kClientHeight)};
-    AdjustWindowRectEx(&r, style, FALSE, 0);
-    CreateWindowExA(0, kFormClass, kCaption, style, kLeft, kTop, r.right - r.left, r.bottom - r.top,
-                    application_, nullptr, instance, this);
+    CreateWindowExA(0, kFormClass, kCaption, style, kLeft, kTop, 0, 0, application_, nullptr, instance, this);
     if (!window_) throw std::runtime_error("window creation failed");
     taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+
+    // The font is scaled to the resolution of the window's screen; every
+    // position and size follows the ratio of its character height to 12.
+    font_height_ = MulDiv(12, window_dpi(window_), 96);
+    fonts_ = std::make_unique<Fonts>(font_height_);
+    place_window({kLeft, kTop, kLeft, kTop});
 
     create_controls();
     guarded(&TForm1::FormCreate);
@@ -163,19 +176,16 @@ void TForm1::create_controls() {
         c.id = id++;
         const ControlClass cls = control_class(control);
         if (cls.name) {
-            HFONT f = fonts_->font_for(control);
-            const int width = control.kind == Kind::Label ? fonts_->text_width(f, control.text) : scale(control.width);
-            c.hwnd = CreateWindowExA(cls.ex_style, cls.name, control.text.c_str(), cls.style, scale(control.left),
-                                     scale(control.top), width, scale(cls.height), window_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-            SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+            const RECT r = place_of(control);
+            c.hwnd = CreateWindowExA(cls.ex_style, cls.name, control.text.c_str(), cls.style, r.left, r.top, r.right,
+                                     r.bottom, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
+                                     nullptr);
         }
         switch (control.kind) {
         case Kind::Combo:
             for (const std::string& item : control.items)
                 SendMessageA(c.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
             SendMessageA(c.hwnd, CB_LIMITTEXT, static_cast<WPARAM>(control.text_limit), 0);
-            if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);
             SetWindowTextA(c.hwnd, control.text.c_str());
             break;
         case Kind::Edit: SendMessageA(c.hwnd, EM_SETLIMITTEXT, static_cast<WPARAM>(control.text_limit), 0); break;
@@ -183,16 +193,89 @@ void TForm1::create_controls() {
             SendMessageA(c.hwnd, EM_SETLIMITTEXT, 0, 0);  // no limit on the log
             SetWindowSubclass(c.hwnd, log_keys, 0, 0);
             break;
-        case Kind::BitBtn: SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_)); break;
         default: break;
         }
-        fonts_->fit_widest_text(c.hwnd, control);
-        if (control.kind == Kind::Combo) {  // the list's items as high as the box's font
-            const HFONT f = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
-            SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, fonts_->line_height(f));
-        }
+        if (c.hwnd) lay_out(c, false);
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
+    }
+}
+
+// A control's place at the current scale, as CreateWindowEx takes it: left
+// and top, then width and height in right and bottom; a label is as wide as
+// its text.
+RECT TForm1::place_of(const ControlSpec& control) {
+    const int width = control.kind == Kind::Label ? fonts_->text_width(fonts_->font_for(control), control.text)
+                                                  : scale(control.width);
+    return {scale(control.left), scale(control.top), width, scale(control_class(control).height)};
+}
+
+// Gives a control its font and, for a picture button, its glyph, after
+// putting it in its place at the current scale unless it is there already.
+// The first box of each kind is measured for its font once it has its size
+// (Fonts::fit_widest_text); a drop-down list's items are as high as its
+// box's font.
+void TForm1::lay_out(const Component& c, bool move) {
+    const ControlSpec& control = c.layout;
+    if (move) {
+        const RECT r = place_of(control);
+        SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageA(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->font_for(control)), FALSE);
+    if (control.kind == Kind::Combo) {
+        if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);  // the font brought its own
+    }
+    if (control.kind == Kind::BitBtn) SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_));
+    fonts_->fit_widest_text(c.hwnd, control);
+    if (control.kind == Kind::Combo) {
+        const HFONT box_font = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
+        SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, fonts_->line_height(box_font));
+    }
+}
+
+// The window moved to a screen of another resolution: everything is laid out
+// again as a start at that resolution would, fonts measured anew, and the
+// window put at the rectangle the system suggests. Without one (an empty
+// rectangle), the window keeps its top-left corner.
+void TForm1::change_resolution(int dpi, const RECT* suggested) {
+    std::unique_ptr<Fonts> old_fonts = std::make_unique<Fonts>(MulDiv(12, dpi, 96), fonts_->face());
+    fonts_.swap(old_fonts);
+    font_height_ = MulDiv(12, dpi, 96);
+    const HICON old_glyph = glyph_;
+    glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
+    for (const Component& c : components_) {
+        if (c.hwnd) lay_out(c, true);
+    }
+    if (old_glyph) DestroyIcon(old_glyph);
+    old_fonts.reset();  // no control uses them any more
+
+    RECT r;
+    GetWindowRect(window_, &r);
+    if (suggested && !IsRectEmpty(suggested)) r = *suggested;
+    else r.right = r.left, r.bottom = r.top;
+    place_window(r);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Puts the window at the given rectangle, then sizes it so that its client
+// area is the layout's at the current scale: the frame may be drawn at
+// another resolution than the one the rectangle was made for. An empty
+// rectangle gives the top-left corner alone.
+void TForm1::place_window(RECT r) {
+    const int width = scale(kClientWidth), height = scale(kClientHeight);
+    if (IsRectEmpty(&r)) {
+        RECT frame{0, 0, width, height};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), FALSE, 0);
+        r.right = r.left + frame.right - frame.left;
+        r.bottom = r.top + frame.bottom - frame.top;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(window_, &client);
+        if (client.right == width && client.bottom == height) break;
+        r.right += width - client.right;
+        r.bottom += height - client.bottom;
     }
 }
 
@@ -329,6 +412,11 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case WM_TIMER: {
+        if (wparam == kReadersTimer) {  // the window has been painted
+            KillTimer(window_, kReadersTimer);
+            for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
+            return 0;
+        }
         // A tick that was already queued when its timer was disabled is dropped.
         const auto c = by_id_.find(static_cast<int>(wparam));
         if (c != by_id_.end() && components_[c->second].timer_on) {
@@ -364,6 +452,10 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             return FALSE;
         tray_back_rtn();
         return TRUE;
+    case WM_DPICHANGED:
+        if (HIWORD(wparam) >= 48 && HIWORD(wparam) <= 1536)  // a resolution a screen can have
+            change_resolution(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+        return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wparam) session_ending();
@@ -506,6 +598,11 @@ int TForm1::run(int show_command) {
     case SW_SHOWMAXIMIZED: ShowWindow(window_, SW_SHOWMAXIMIZED); break;
     default: ShowWindow(window_, SW_SHOWNORMAL); break;
     }
+
+    // The controls get their names for screen readers once the window has
+    // been painted (a timer comes after every paint), so that a start takes
+    // no longer for them.
+    SetTimer(window_, kReadersTimer, 0, nullptr);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

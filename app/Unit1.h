@@ -62,6 +62,10 @@ private:
     void show_error(const std::string& message);
 
     void create_controls();
+    RECT place_of(const ControlSpec& control);
+    void lay_out(const Component& c, bool move);
+    void change_resolution(int dpi, const RECT* suggested);
+    void place_window(RECT r);
     int scale(int pixels) const;
     Component& named(const std::string& name);
     void set_in_taskbar(bool shown);

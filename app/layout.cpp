@@ -73,27 +73,38 @@ std::vector<ControlSpec> form_layout() {
         int limit;
         const char* hint;
         const char* shows_whole;
+        const char* what;  // for a screen reader, after the slot
     } row_parts[] = {
-        {"cbH", Kind::Combo, 168, 37, 20, "00", 2, "", "00"},
-        {"cbM", Kind::Combo, 208, 37, 20, "00", 2, "", "00"},
-        {"ex_path", Kind::Edit, 248, 185, 20, "notepad", 200, "max:200", ""},
-        {"txtMAE", Kind::ReadOnlyEdit, 456, 109, 20, "", 0, "", "0000/00/00 00:00:00"},
-        {"txtTUGI", Kind::ReadOnlyEdit, 616, 109, 20, "", 0, "", "0000/00/00 00:00:00"},
-        {"btnGO", Kind::Button, 728, 33, 21, kCaptionDisarmed, 0, "", ""},
+        {"cbH", Kind::Combo, 168, 37, 20, "00", 2, "", "00", "開始時"},
+        {"cbM", Kind::Combo, 208, 37, 20, "00", 2, "", "00", "開始分"},
+        {"ex_path", Kind::Edit, 248, 185, 20, "notepad", 200, "max:200", "", heading[8].text},
+        {"txtMAE", Kind::ReadOnlyEdit, 456, 109, 20, "", 0, "", "0000/00/00 00:00:00", heading[9].text},
+        {"txtTUGI", Kind::ReadOnlyEdit, 616, 109, 20, "", 0, "", "0000/00/00 00:00:00", heading[10].text},
+        {"btnGO", Kind::Button, 728, 33, 21, kCaptionDisarmed, 0, "", "", ""},  // its caption
     };
+    // A slot's controls are named after the row's label ("登録1 開始時");
+    // the day boxes after their column's heading ("登録1 日曜日").
+    auto slot = [](int r) { return "登録" + kSlotDigits[r] + " "; };
     auto row = [&](int r) {
         const std::string& n = kSlotDigits[r];
         const int y = 20 + 20 * r;
-        for (int d = 1; d <= kDayCount; ++d) add(day_box_name(n, d), Kind::Check, 48 + 16 * (d - 1), y, 17, 17, "");
+        for (int d = 1; d <= kDayCount; ++d) {
+            add(day_box_name(n, d), Kind::Check, 48 + 16 * (d - 1), y, 17, 17, "").reader_name =
+                slot(r) + heading[d - 1].text + "曜日";
+        }
         for (const auto& p : row_parts) {
             ControlSpec& s = add(p.prefix + n, p.kind, p.left, y, p.width, p.height, p.text);
             s.text_limit = p.limit;
             s.hint = p.hint;
             s.shows_whole = p.shows_whole;
+            s.reader_name = slot(r) + p.what;
             if (p.kind == Kind::Combo) s.items = p.prefix == std::string("cbH") ? hour_items() : minute_items();
         }
     };
-    auto bit_btn = [&](int r) { add("BitBtn" + kSlotDigits[r], Kind::BitBtn, 432, 20 + 20 * r, 21, 20, ""); };
+    auto bit_btn = [&](int r) {
+        add("BitBtn" + kSlotDigits[r], Kind::BitBtn, 432, 20 + 20 * r, 21, 20, "").reader_name =
+            slot(r) + "ファイルを選択";
+    };
 
     ControlSpec& tray = add("btnTRAY", Kind::Button, 48, 126, 129, 19, "タスクトレイに格納");
     tray.font_height = 13;
@@ -113,8 +124,9 @@ std::vector<ControlSpec> form_layout() {
     bit_btn(3);
     row(4);
     bit_btn(4);
-    add("MEMOMO", Kind::Memo, 4, 152, 757, 169, ">");
-    for (int r = 0; r < 5; ++r) add("btnRUN" + kSlotDigits[r], Kind::Button, 568, 20 + 20 * r, 44, 21, "即実行");
+    add("MEMOMO", Kind::Memo, 4, 152, 757, 169, ">").reader_name = "ログ";
+    for (int r = 0; r < 5; ++r)
+        add("btnRUN" + kSlotDigits[r], Kind::Button, 568, 20 + 20 * r, 44, 21, "即実行").reader_name = slot(r);
 
     // Components without a window of their own.
     for (const std::string& n : kSlotDigits) add("Timer" + n, Kind::Timer, 0, 0, 0, 0, "");

@@ -20,7 +20,12 @@ struct ControlSpec {
     COLORREF colour = CLR_INVALID;  // CLR_INVALID: the window-text colour
     int font_height = 12;
     int text_limit = 0;  // characters that can be typed; 0: no limit of ours
-    std::string hint;    // attached, never shown
+    std::string hint;    // attached, never shown; a screen reader's description
+    // What a screen reader calls the control (its accessible name): the slot
+    // and what the control is. A button's or check box's name ends in its
+    // caption, so that the toggle's follows it. Empty for the labels, which
+    // their own texts name.
+    std::string reader_name;
     std::vector<std::string> items;
     // The widest text the box has to show whole, each digit written as "0"
     // (any digit may stand there); empty for boxes without such a text.

@@ -182,18 +182,46 @@ ControlClass control_class(const ControlSpec& component) {
 
 StaticColours static_colours(const ControlSpec* component) {
     int background = COLOR_BTNFACE, text = COLOR_WINDOWTEXT;
-    COLORREF own = CLR_INVALID;
     if (component) {
         switch (component->kind) {
         case Kind::ReadOnlyEdit: background = COLOR_SCROLLBAR, text = COLOR_GRAYTEXT; break;
         case Kind::Memo: background = COLOR_WINDOW; break;
         case Kind::Check: text = COLOR_BTNTEXT; break;
         default:
-            if (!high_contrast()) own = component->colour;
+            if (component->colour != CLR_INVALID) {
+                return {readable_colour(component->colour, GetSysColor(background), GetSysColor(text), high_contrast()),
+                        background};
+            }
             break;
         }
     }
-    return {own != CLR_INVALID ? own : GetSysColor(text), background};
+    return {GetSysColor(text), background};
+}
+
+namespace {
+// x to the power 2.4 for x from 0.08 to 1: x squared times the fifth root of
+// x squared, found by Newton's method from above (a few multiplications,
+// where the library's pow would add kilobytes to the program).
+double power_2_4(double x) {
+    const double square = x * x;
+    double root = 1;
+    for (int i = 0; i < 12; ++i) root = (4 * root + square / (root * root * root * root)) / 5;
+    return square * root;
+}
+
+double relative_luminance(COLORREF c) {
+    auto linear = [](int channel) {
+        const double v = channel / 255.0;
+        return v <= 0.03928 ? v / 12.92 : power_2_4((v + 0.055) / 1.055);
+    };
+    return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+}
+}  // namespace
+
+COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text, bool high_contrast) {
+    const double a = relative_luminance(own), b = relative_luminance(background);
+    const double contrast = a > b ? (a + 0.05) / (b + 0.05) : (b + 0.05) / (a + 0.05);
+    return !high_contrast && contrast >= 4.5 ? own : scheme_text;
 }
 
 }  // namespace dorimo

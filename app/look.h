@@ -82,11 +82,17 @@ ControlClass control_class(const ControlSpec& component);
 // The colours a static-coloured control is drawn in (WM_CTLCOLORSTATIC):
 // each text in the scheme's text colour for its background, so that it shows
 // in any colour scheme; the two coloured day headings keep their colour
-// unless high contrast is on. component: null for a control not in the layout.
+// where it can be read (readable_colour). component: null for a control not
+// in the layout.
 struct StaticColours {
     COLORREF text;
     int background;  // a system colour index
 };
 StaticColours static_colours(const ControlSpec* component);
+
+// A text's own colour where it can be read on its background: where its
+// contrast with it is at least 4.5 to 1 (by relative luminance, as WCAG
+// measures it) and high contrast is off; the scheme's text colour otherwise.
+COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text, bool high_contrast);
 
 }  // namespace dorimo

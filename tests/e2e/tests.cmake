@@ -6,7 +6,7 @@ add_executable(e2e_tests
     e2e/window_test.cpp
     e2e/look_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
-target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout)
+target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout oleacc oleaut32 ole32)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_dependencies(e2e_tests dorimo show_probe dorimo_floor)
 

@@ -1,13 +1,17 @@
 // The main window as a user meets it: layout, arming by clicks, loading,
 // saving, the error box, keyboard order and the end of a session.
 #include <gtest/gtest.h>
+#include <ole2.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "accessible.h"
 #include "app_driver.h"
 #include "layout.h"
 
@@ -579,6 +583,138 @@ TEST(Window, AFolderNamedOutsideTheCodePageKeepsItsSettings) {
     std::ifstream in(std::filesystem::path(folder + L"\\dorimo.ini"), std::ios::binary);
     const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved, saved_ini({{"path2", "C:\\予定表\\週報.bat"}, {"H2", "07"}, {"path4", "ソフト表"}}));
+}
+
+// What a screen reader hears of a control, read as a reader reads it, with
+// the object the program gives it.
+struct Heard {
+    std::string name, description;
+    VARIANT role, state;
+};
+std::string narrow(BSTR text) {
+    std::string out(SysStringLen(text) * 2, '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(932, 0, text, static_cast<int>(SysStringLen(text)),
+                                                             out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+    SysFreeString(text);
+    return out;
+}
+Heard hear(IAccessible* object) {
+    Heard heard{};
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (SUCCEEDED(object->get_accName(self, &text))) heard.name = narrow(text);
+    text = nullptr;
+    if (SUCCEEDED(object->get_accDescription(self, &text))) heard.description = narrow(text);
+    object->get_accRole(self, &heard.role);
+    object->get_accState(self, &heard.state);
+    return heard;
+}
+IAccessible* reader_object(HWND control) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
+    return object;
+}
+
+// Every control of the slots, the bottom strip and the log has a name of its
+// own and its hint as description; role and state stay the system's, and no
+// text on screen changes.
+TEST(Window, ScreenReadersTellEveryControlApart) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        App app;
+        // Control, name, description.
+        std::vector<std::vector<std::string>> expected = {
+            {"btnTRAY", "タスクトレイに格納", "タスクトレイに格納されます"},
+            {"chkTORAY", "起動時にタスクトレイ格納", "起動したら直ぐにタスクトレイに格納されます"},
+            {"btnSAVE", "設定保存", "現在の設定内容を保存します"},
+            {"MEMOMO", "ログ", ""},
+        };
+        static const char* const days[] = {"日", "月", "火", "水", "木", "金", "土"};
+        for (const std::string n : {"1", "2", "3", "4", "5"}) {
+            const std::string slot = "登録" + n + " ";
+            for (int d = 1; d <= 7; ++d) expected.push_back({"chk" + n + std::to_string(d), slot + days[d - 1] + "曜日", ""});
+            expected.insert(expected.end(), {{"cbH" + n, slot + "開始時", ""},
+                                             {"cbM" + n, slot + "開始分", ""},
+                                             {"ex_path" + n, slot + "実行ファイル名", "max:200"},
+                                             {"BitBtn" + n, slot + "ファイルを選択", ""},
+                                             {"txtMAE" + n, slot + "前回実行日時", ""},
+                                             {"txtTUGI" + n, slot + "次回実行日時", ""},
+                                             {"btnRUN" + n, slot + "即実行", ""},
+                                             {"btnGO" + n, slot + "予約", ""}});
+        }
+        ASSERT_TRUE(wait_for([&] {  // named once the window has been painted
+            IAccessible* log = reader_object(app.control("MEMOMO"));
+            const bool named = log && hear(log).name == "ログ";
+            if (log) log->Release();
+            return named;
+        }));
+        std::vector<std::string> names;
+        for (const auto& e : expected) {
+            HWND control = app.control(e[0]);
+            IAccessible* object = reader_object(control);
+            ASSERT_NE(object, nullptr) << e[0];
+            const Heard heard = hear(object);
+            EXPECT_EQ(heard.name, e[1]) << e[0];
+            EXPECT_EQ(heard.description, e[2]) << e[0];
+            names.push_back(heard.name);
+            // Role and state as the system's own object for the control gives them.
+            IAccessible* standard = nullptr;
+            ASSERT_TRUE(SUCCEEDED(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible,
+                                                            reinterpret_cast<void**>(&standard))));
+            const Heard system = hear(standard);
+            EXPECT_EQ(heard.role.lVal, system.role.lVal) << e[0];
+            EXPECT_EQ(heard.state.lVal, system.state.lVal) << e[0];
+            standard->Release();
+            object->Release();
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "two controls share a name";
+
+        // The toggle's name follows its caption, which stays as it was.
+        IAccessible* toggle = reader_object(app.control("btnGO1"));
+        ASSERT_NE(toggle, nullptr);
+        app.set_checked("chk11", true);
+        app.click("btnGO1");
+        EXPECT_EQ(hear(toggle).name, "登録1 停止");
+        EXPECT_EQ(app.text("btnGO1"), "停止");
+        app.click("btnGO1");
+        EXPECT_EQ(hear(toggle).name, "登録1 予約");
+        EXPECT_EQ(app.text("btnGO1"), "予約");
+        EXPECT_EQ(app.text("cbH1"), "00");
+
+        // Held after the window has gone, the object answers with an error.
+        ASSERT_TRUE(app.close());
+        BSTR name = nullptr;
+        VARIANT self{};
+        self.vt = VT_I4;
+        EXPECT_TRUE(FAILED(toggle->get_accName(self, &name)));
+        toggle->Release();
+    }
+    CoUninitialize();
+}
+
+// A reader may hold a control's object longer than the control lives: once
+// the control is gone, every call answers with an error.
+TEST(Window, AReaderHoldingAGoneControlsObjectGetsAnError) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    dorimo::ControlSpec run;
+    run.name = "btnRUN2", run.kind = dorimo::Kind::Button, run.reader_name = "登録2 ";
+    HWND button = CreateWindowExA(0, "BUTTON", "即実行", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
+    dorimo::name_for_readers(button, run);
+    IAccessible* object = reader_object(button);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(hear(object).name, "登録2 即実行");
+    DestroyWindow(button);
+    VARIANT self{};
+    self.vt = VT_I4;
+    BSTR name = nullptr;
+    VARIANT role{};
+    EXPECT_EQ(object->get_accName(self, &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->get_accRole(self, &role), RPC_E_DISCONNECTED);
+    object->Release();
+    CoUninitialize();
 }
 
 // A second start with the same settings file brings the running copy's
