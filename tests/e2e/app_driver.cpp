@@ -131,19 +131,45 @@ std::vector<HWND> tray_icons() {
     return icons;
 }
 
-long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms) {
+Started::Started(const std::wstring& exe, const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        return -1;
+    CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &process_);
+}
+
+Started::~Started() {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 1);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+long Started::wait(int ms) {
+    if (!process_.hProcess) return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    else TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process_.hProcess, &code);
+    } else {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 3000);
+    }
     return static_cast<long>(code);
+}
+
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms) { return Started(exe, folder).wait(ms); }
+
+HWND wait_for_message_box(DWORD pid, int ms) {
+    HWND box = nullptr;
+    wait_for(
+        [&] {
+            for (HWND w : process_windows(pid, "#32770")) {
+                if (IsWindowVisible(w)) box = w;
+            }
+            return box != nullptr;
+        },
+        ms);
+    return box;
 }
 
 App::App() : App(Options{}) {}
@@ -168,6 +194,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                         &process_))
         throw std::runtime_error("cannot start the program");
+    if (options.on_start) options.on_start(process_, exe, folder);
     int last_control = 0;  // the window creates its controls in layout order
     const auto layout = dorimo::form_layout();
     for (std::size_t i = 0; i < layout.size(); ++i) {
@@ -251,18 +278,7 @@ std::vector<std::string> App::log() const {
     }
 }
 
-HWND App::wait_for_message_box(int ms) const {
-    HWND box = nullptr;
-    wait_for(
-        [&] {
-            for (HWND w : process_windows(process_.dwProcessId, "#32770")) {
-                if (IsWindowVisible(w)) box = w;
-            }
-            return box != nullptr;
-        },
-        ms);
-    return box;
-}
+HWND App::wait_for_message_box(int ms) const { return e2e::wait_for_message_box(process_.dwProcessId, ms); }
 
 HWND App::focused() const {
     GUITHREADINFO info{};

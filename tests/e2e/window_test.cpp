@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -382,22 +383,97 @@ TEST(Window, AFolderNamedOutsideTheCodePageKeepsItsSettings) {
     EXPECT_EQ(saved, saved_ini({{"path2", "C:\\予定表\\週報.bat"}, {"H2", "07"}, {"path4", "ソフト表"}}));
 }
 
+// The same folder through another drive letter: Wine's drive for the root
+// of the Linux file system, or on Windows a drive letter made for it.
+std::wstring through_another_drive(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unix_name = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unix_name) {
+        const std::wstring folder = path.substr(0, path.rfind(L'\\'));
+        DefineDosDeviceW(0, L"Q:", folder.c_str());
+        return L"Q:" + path.substr(folder.size());
+    }
+    std::wstring other = L"Z:" + to_wide(unix_name(path.c_str()));
+    for (wchar_t& c : other) {
+        if (c == L'/') c = L'\\';
+    }
+    return other;
+}
+
 // A second start with the same settings file brings the running copy's
-// window back and ends; from another folder a copy runs on its own.
+// window back and ends, however the program is spelled or named; from
+// another folder a copy runs on its own.
 TEST(Window, ASecondStartShowsTheRunningCopy) {
+    const struct {
+        const char* way;
+        std::wstring (*exe)(const std::wstring& exe);
+    } ways[] = {
+        {"the same path", [](const std::wstring& exe) { return exe; }},
+        {"in capitals",
+         [](const std::wstring& exe) {
+             std::wstring upper = exe;
+             CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+             return upper;
+         }},
+        {"by the short name",
+         [](const std::wstring& exe) {
+             std::wstring short_name(MAX_PATH, L'\0');
+             short_name.resize(GetShortPathNameW(exe.c_str(), short_name.data(), MAX_PATH));
+             return short_name;
+         }},
+        {"through another drive", through_another_drive},
+        {"a renamed copy beside it",
+         [](const std::wstring& exe) {
+             const std::wstring copy = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo-copy.exe";
+             CopyFileW(exe.c_str(), copy.c_str(), FALSE);
+             return copy;
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        App::Options options;
+        options.folder = new_temp_folder() + "\\long folder name";
+        ASSERT_TRUE(CreateDirectoryA(options.folder.c_str(), nullptr));
+        App app(options);
+        app.click("btnTRAY");
+        ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+        const Lines log = app.log();
+
+        const std::wstring exe = way.exe(to_wide(app.exe_path()));
+        EXPECT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(run_to_end(exe, to_wide(app.folder()), 12000), 0);
+        EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+        EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
+        EXPECT_FALSE(IsIconic(app.form()));
+        EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
+        EXPECT_EQ(app.log(), log);
+        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+
+    {  // The running copy is still starting, set to go into the notification
+       // area: held between the making of its window and its first paint
+       // while the request comes, which its first paint does not undo.
+        std::unique_ptr<Started> second;
+        App::Options options;
+        options.ini = "[main]\r\ntray=1\r\n";
+        options.on_start = [&](const PROCESS_INFORMATION& first, const std::wstring& exe, const std::wstring& folder) {
+            for (int ms = 0; process_windows(first.dwProcessId, "TForm1").empty() && ms < 15000; ++ms) Sleep(1);
+            SuspendThread(first.hThread);
+            second = std::make_unique<Started>(exe, folder);
+            Sleep(1000);
+            ResumeThread(first.hThread);
+        };
+        App app(options);
+        ASSERT_TRUE(second);
+        EXPECT_EQ(second->wait(12000), 0);
+        Sleep(500);
+        EXPECT_TRUE(IsWindowVisible(app.form()));
+        EXPECT_TRUE(tray_icons().empty());
+    }
+
     App app;
-    app.click("btnTRAY");
-    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
-    const Lines log = app.log();
-
-    EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder())), 0);
-    EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
-    EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
-    EXPECT_FALSE(IsIconic(app.form()));
-    EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
-    EXPECT_EQ(app.log(), log);
-    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
-
     App other;
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(other.running());
