@@ -131,6 +131,14 @@ std::vector<HWND> tray_icons() {
     return icons;
 }
 
+void copy_program(const std::string& program, const std::wstring& to) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring from = self;
+    from = from.substr(0, from.find_last_of(L'\\') + 1) + to_wide(program);
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
+}
+
 Started::Started(const std::wstring& exe, const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -179,11 +187,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     // Everything by UTF-16 names, so that a folder outside the code page works.
     const std::wstring folder = options.wide_folder.empty() ? to_wide(folder_) : options.wide_folder;
     const std::wstring exe = folder + L"\\" + to_wide(exe_name_);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring program = self;
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + to_wide(options.program);
-    if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
+    copy_program(options.program, exe);
     const std::wstring ini = folder + L"\\dorimo.ini";
     if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
     if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;

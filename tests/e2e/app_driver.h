@@ -106,6 +106,9 @@ std::vector<HWND> process_windows(DWORD pid, const char* window_class);
 // when the display has none.
 std::vector<HWND> tray_icons();
 
+// Copies a program from beside the tests ("dorimo.exe", for instance) to a path.
+void copy_program(const std::string& program, const std::wstring& to);
+
 // A program started from a folder; ended at the latest when this goes.
 class Started {
 public:

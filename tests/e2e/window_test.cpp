@@ -11,6 +11,9 @@
 
 #include "app_driver.h"
 #include "layout.h"
+#include "single_copy.h"
+
+#include <sddl.h>
 
 namespace e2e {
 namespace {
@@ -478,6 +481,88 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(other.running());
     EXPECT_NE(other.process_id(), app.process_id());
+}
+
+// Requests that are not a second start's of this settings file, or that
+// carry nothing or too much: the copy runs on, in the notification area,
+// with its log as it was.
+TEST(Window, StrangeRequestsLeaveTheCopyAsItWas) {
+    App app;
+    app.click("btnTRAY");
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+    const Lines log = app.log();
+
+    std::vector<char> unterminated(1 << 20, 'a');
+    COPYDATASTRUCT nothing{0x646F7269, 0, nullptr};
+    COPYDATASTRUCT too_much{0x646F7269, static_cast<DWORD>(unterminated.size()), unterminated.data()};
+    const struct {
+        UINT message;
+        WPARAM wparam;
+        LPARAM lparam;
+    } requests[] = {
+        {WM_COPYDATA, 0, 0},
+        {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&nothing)},
+        {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&too_much)},
+        {dorimo::show_request_message(), 1, 2},  // another settings file
+    };
+    for (const auto& r : requests) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(app.form(), r.message, r.wparam, r.lparam, SMTO_ABORTIFHUNG, 5000, &answer);
+        EXPECT_NE(answer, static_cast<DWORD_PTR>(dorimo::kShown)) << r.message;
+    }
+    Sleep(300);
+    EXPECT_TRUE(app.running());
+    EXPECT_FALSE(IsWindowVisible(app.form()));
+    EXPECT_EQ(tray_icons().size(), 1u);
+    EXPECT_EQ(app.log(), log);
+}
+
+// A second start whose running copy cannot come forward says so in a box
+// and ends without touching the settings: the running copy's lock refuses
+// it, the copy runs in another session, or it does not answer. The test
+// holds the locks as such a copy would.
+TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
+    const wchar_t* const open_to_all = L"D:(A;;0x00100001;;;WD)";  // wait and query, as the program makes them
+    const struct {
+        const char* held;
+        const wchar_t* security;  // of the locks
+        bool session_lock;        // held in this session as well
+        const char* says;
+    } cases[] = {
+        {"by a lock that refuses the program", L"D:", false, "動いている方を前面に出せませんでした"},
+        {"in another session", open_to_all, false, "別のセッション"},
+        {"by a copy that does not answer", open_to_all, true, "応答しない"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.held);
+        const std::string folder = new_temp_folder();
+        const std::wstring exe = to_wide(folder + "\\dorimo.exe");
+        copy_program("dorimo.exe", exe);
+        const std::string settings = saved_ini({{"path1", "calc"}});
+        write_file(folder + "\\dorimo.ini", settings);
+
+        PSECURITY_DESCRIPTOR security = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.security, SDDL_REVISION_1, &security, nullptr));
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
+        const std::wstring name = dorimo::settings_lock_name(to_wide(folder) + L"\\");
+        const HANDLE global = CreateMutexW(&attributes, TRUE, (L"Global\\" + name).c_str());
+        const HANDLE local = c.session_lock ? CreateMutexW(&attributes, TRUE, (L"Local\\" + name).c_str()) : nullptr;
+        LocalFree(security);
+
+        Started second(exe, to_wide(folder));
+        const HWND box = wait_for_message_box(second.process_id(), 15000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(window_text(box), "ドリモ玉");
+        const std::string text = message_box_text(box);
+        EXPECT_NE(text.find("この設定ファイルを使って既に動いています"), std::string::npos) << text;
+        EXPECT_NE(text.find(c.says), std::string::npos) << text;
+        EXPECT_TRUE(process_windows(second.process_id(), "TForm1").empty());
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(second.wait(5000), 0);
+        EXPECT_EQ(read_file(folder + "\\dorimo.ini"), settings);
+        CloseHandle(global);
+        if (local) CloseHandle(local);
+    }
 }
 
 }  // namespace
