@@ -127,25 +127,34 @@ TEST(Launch, AProgramIsShownAndStartsInItsOwnFolder) {
 // Accepts the dialog with a name typed into its file name box, as UTF-16.
 void type_into_dialog(HWND dialog, const std::wstring& name);
 
-// Browsing moves the process's current folder; it is put back when the
-// dialog closes, so a bare name does not find a file in the browsed folder.
+// Browsing moves the process's current folder; a bare name does not find a
+// file in the browsed folder, neither while the dialog stands there (a due
+// run then starts the file of that name in the start folder) nor after.
 TEST(Launch, ABareNameIsNotFoundInAFolderOnlyBrowsed) {
     App app;
     const std::string browsed = new_temp_folder();
     make_marker_program(browsed, "marker.cmd");
+    make_marker_program(browsed, "due.cmd");
+    make_marker_program(app.folder(), "due.cmd");
+    app.set_text("ex_path2", "due.cmd");
+    app.set_checked("chk21", true);
+    app.click("btnGO2");
     app.post_click("BitBtn1");
     const HWND dialog = app.wait_for_message_box();
     ASSERT_NE(dialog, nullptr);
     type_into_dialog(dialog, to_wide(browsed + "\\"));  // into the folder, not a choice
     Sleep(500);
     ASSERT_TRUE(IsWindow(dialog));
+    app.set_text("txtTUGI2", "2000/01/01 00:00:00");
+    ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 15000));
+    EXPECT_EQ(marker_lines(app), std::vector<std::string>{"[due.cmd][]"});
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
 
     app.set_text("ex_path1", "marker.cmd");
     app.click("btnRUN1");
-    ASSERT_TRUE(wait_for([&] { return app.log().size() == 3; }, 10000));
-    EXPECT_TRUE(starts_with(app.log()[1], "登録1起動失敗 ")) << app.log()[1];
+    ASSERT_TRUE(wait_for([&] { return app.log().size() == 6; }, 10000));
+    EXPECT_TRUE(starts_with(app.log()[4], "登録1起動失敗 ")) << app.log()[4];
     EXPECT_EQ(read_file(browsed + "\\marker.txt"), "");
 }
 
