@@ -9,6 +9,7 @@
 
 #include "Unit1.h"
 #include "error_box.h"
+#include "file_chooser.h"
 #include "settings_location.h"
 #include "single_copy.h"
 
@@ -58,6 +59,7 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    dorimo::load_libraries_from_system_folder();
     // A second start with the same settings file shows the running copy
     // instead: two copies would run every task twice.
     if (!dorimo::claim_settings_file(dorimo::settings_beside_program().wide_path)) return 0;
