@@ -25,7 +25,10 @@ std::optional<std::string> open_through_shell(HWND owner, const std::string& pro
     // the program text converts exactly.
     const std::wstring file = widen(program);
     const std::string own_folder = start_folder(program);
-    const std::wstring folder = own_folder.empty() ? start_up_folder : widen(own_folder);
+    std::wstring folder = own_folder.empty() ? start_up_folder : widen(own_folder);
+    // A folder that is gone would fail the start; the shell then uses the
+    // current one, as it does when given none.
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) folder.clear();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // The failure is the log's to report, as with the shell's plain open;

@@ -108,14 +108,15 @@ bool ask_to_show(bool& other_rights) {
 enum class Waited { Ours, Shown, Unanswered };
 
 // Waits for the lock up to the time given, asking meanwhile, if asked to,
-// the copy that holds it to show itself.
+// the copy that holds it to show itself; a copy that refuses to be asked
+// will not answer later either.
 Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, bool& other_rights) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
         if (ask && ask_to_show(other_rights)) return Waited::Shown;
-        if (GetTickCount() - start > patience) return Waited::Unanswered;
+        if (other_rights || GetTickCount() - start > patience) return Waited::Unanswered;
     }
 }
 
