@@ -139,33 +139,23 @@ void copy_program(const std::string& program, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
 }
 
-Started::Started(const std::wstring& exe, const std::wstring& folder) {
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms,
+                const std::function<void(DWORD pid)>& meanwhile) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + exe + L"\"";
-    CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &process_);
-}
-
-Started::~Started() {
-    if (!process_.hProcess) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 1);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-}
-
-long Started::wait(int ms) {
-    if (!process_.hProcess) return -1;
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+        return -1;
+    if (meanwhile) meanwhile(pi.dwProcessId);
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process_.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process_.hProcess, &code);
-    } else {
-        TerminateProcess(process_.hProcess, 1);
-        WaitForSingleObject(process_.hProcess, 3000);
-    }
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 3000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
     return static_cast<long>(code);
 }
-
-long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms) { return Started(exe, folder).wait(ms); }
 
 HWND wait_for_message_box(DWORD pid, int ms) {
     HWND box = nullptr;

@@ -109,23 +109,10 @@ std::vector<HWND> tray_icons();
 // Copies a program from beside the tests ("dorimo.exe", for instance) to a path.
 void copy_program(const std::string& program, const std::wstring& to);
 
-// A program started from a folder; ended at the latest when this goes.
-class Started {
-public:
-    Started(const std::wstring& exe, const std::wstring& folder);
-    ~Started();
-    Started(const Started&) = delete;
-    Started& operator=(const Started&) = delete;
-    DWORD process_id() const { return process_.dwProcessId; }
-    // Waits for its end: its exit code, or -1 (it is then ended).
-    long wait(int ms = 20000);
-
-private:
-    PROCESS_INFORMATION process_{};
-};
-
-// Starts a program and waits for it to end; its exit code, or -1.
-long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20000);
+// Starts a program and waits for it to end, doing meanwhile what is given
+// with its process id; its exit code, or -1 (it is then ended).
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20000,
+                const std::function<void(DWORD pid)>& meanwhile = nullptr);
 
 // The first visible message box of a process, or null when none came in time.
 HWND wait_for_message_box(DWORD pid, int ms = 5000);

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -387,26 +386,19 @@ TEST(Window, AFolderNamedOutsideTheCodePageKeepsItsSettings) {
 }
 
 // The same folder through another drive letter: Wine's drive for the root
-// of the Linux file system, or on Windows a drive letter made for it.
+// of the Linux file system.
 std::wstring through_another_drive(const std::wstring& path) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unix_name = reinterpret_cast<UnixName>(
+    const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unix_name) {
-        const std::wstring folder = path.substr(0, path.rfind(L'\\'));
-        DefineDosDeviceW(0, L"Q:", folder.c_str());
-        return L"Q:" + path.substr(folder.size());
-    }
-    std::wstring other = L"Z:" + to_wide(unix_name(path.c_str()));
-    for (wchar_t& c : other) {
-        if (c == L'/') c = L'\\';
-    }
+    std::wstring other = L"Z:" + to_wide(unix_name ? unix_name(path.c_str()) : "");
+    for (wchar_t& c : other) c = c == L'/' ? L'\\' : c;
     return other;
 }
 
 // A second start with the same settings file brings the running copy's
-// window back and ends, however the program is spelled or named; from
-// another folder a copy runs on its own.
+// window back and ends, however the program is spelled or named; requests
+// that carry nothing, too much or another settings file change nothing;
+// from another folder a copy runs on its own.
 TEST(Window, ASecondStartShowsTheRunningCopy) {
     const struct {
         const char* way;
@@ -433,6 +425,16 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
              return copy;
          }},
     };
+    std::vector<char> unterminated(1 << 20, 'a');
+    COPYDATASTRUCT nothing{0x646F7269, 0, nullptr}, too_much{0x646F7269, 1 << 20, unterminated.data()};
+    const struct {
+        UINT message;
+        WPARAM wparam;
+        LPARAM lparam;
+    } strange[] = {{WM_COPYDATA, 0, 0},
+                   {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&nothing)},
+                   {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&too_much)},
+                   {dorimo::show_request_message(), 1, 2}};
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
         App::Options options;
@@ -442,6 +444,13 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         app.click("btnTRAY");
         ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
         const Lines log = app.log();
+        for (const auto& r : strange) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(app.form(), r.message, r.wparam, r.lparam, SMTO_ABORTIFHUNG, 5000, &answer);
+            EXPECT_NE(answer, static_cast<DWORD_PTR>(dorimo::kShown)) << r.message;
+        }
+        Sleep(300);
+        EXPECT_FALSE(IsWindowVisible(app.form()));
 
         const std::wstring exe = way.exe(to_wide(app.exe_path()));
         EXPECT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -453,24 +462,23 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         EXPECT_EQ(app.log(), log);
         EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
     }
-    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
 
     {  // The running copy is still starting, set to go into the notification
        // area: held between the making of its window and its first paint
        // while the request comes, which its first paint does not undo.
-        std::unique_ptr<Started> second;
+        long second = 1;
         App::Options options;
         options.ini = "[main]\r\ntray=1\r\n";
         options.on_start = [&](const PROCESS_INFORMATION& first, const std::wstring& exe, const std::wstring& folder) {
             for (int ms = 0; process_windows(first.dwProcessId, "TForm1").empty() && ms < 15000; ++ms) Sleep(1);
             SuspendThread(first.hThread);
-            second = std::make_unique<Started>(exe, folder);
-            Sleep(1000);
-            ResumeThread(first.hThread);
+            second = run_to_end(exe, folder, 12000, [&](DWORD) {
+                Sleep(1000);
+                ResumeThread(first.hThread);
+            });
         };
         App app(options);
-        ASSERT_TRUE(second);
-        EXPECT_EQ(second->wait(12000), 0);
+        EXPECT_EQ(second, 0);
         Sleep(500);
         EXPECT_TRUE(IsWindowVisible(app.form()));
         EXPECT_TRUE(tray_icons().empty());
@@ -481,40 +489,6 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(other.running());
     EXPECT_NE(other.process_id(), app.process_id());
-}
-
-// Requests that are not a second start's of this settings file, or that
-// carry nothing or too much: the copy runs on, in the notification area,
-// with its log as it was.
-TEST(Window, StrangeRequestsLeaveTheCopyAsItWas) {
-    App app;
-    app.click("btnTRAY");
-    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
-    const Lines log = app.log();
-
-    std::vector<char> unterminated(1 << 20, 'a');
-    COPYDATASTRUCT nothing{0x646F7269, 0, nullptr};
-    COPYDATASTRUCT too_much{0x646F7269, static_cast<DWORD>(unterminated.size()), unterminated.data()};
-    const struct {
-        UINT message;
-        WPARAM wparam;
-        LPARAM lparam;
-    } requests[] = {
-        {WM_COPYDATA, 0, 0},
-        {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&nothing)},
-        {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&too_much)},
-        {dorimo::show_request_message(), 1, 2},  // another settings file
-    };
-    for (const auto& r : requests) {
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutW(app.form(), r.message, r.wparam, r.lparam, SMTO_ABORTIFHUNG, 5000, &answer);
-        EXPECT_NE(answer, static_cast<DWORD_PTR>(dorimo::kShown)) << r.message;
-    }
-    Sleep(300);
-    EXPECT_TRUE(app.running());
-    EXPECT_FALSE(IsWindowVisible(app.form()));
-    EXPECT_EQ(tray_icons().size(), 1u);
-    EXPECT_EQ(app.log(), log);
 }
 
 // A second start whose running copy cannot come forward says so in a box
@@ -549,16 +523,18 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
         const HANDLE local = c.session_lock ? CreateMutexW(&attributes, TRUE, (L"Local\\" + name).c_str()) : nullptr;
         LocalFree(security);
 
-        Started second(exe, to_wide(folder));
-        const HWND box = wait_for_message_box(second.process_id(), 15000);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(window_text(box), "ドリモ玉");
-        const std::string text = message_box_text(box);
-        EXPECT_NE(text.find("この設定ファイルを使って既に動いています"), std::string::npos) << text;
-        EXPECT_NE(text.find(c.says), std::string::npos) << text;
-        EXPECT_TRUE(process_windows(second.process_id(), "TForm1").empty());
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(second.wait(5000), 0);
+        EXPECT_EQ(run_to_end(exe, to_wide(folder), 20000,
+                             [&](DWORD second) {
+                                 const HWND box = wait_for_message_box(second, 15000);
+                                 ASSERT_NE(box, nullptr);
+                                 EXPECT_EQ(window_text(box), "ドリモ玉");
+                                 const std::string text = message_box_text(box);
+                                 EXPECT_NE(text.find("この設定ファイルを使って既に動いています"), std::string::npos);
+                                 EXPECT_NE(text.find(c.says), std::string::npos) << text;
+                                 EXPECT_TRUE(process_windows(second, "TForm1").empty());
+                                 PostMessageA(box, WM_COMMAND, IDOK, 0);
+                             }),
+                  0);
         EXPECT_EQ(read_file(folder + "\\dorimo.ini"), settings);
         CloseHandle(global);
         if (local) CloseHandle(local);
