@@ -27,6 +27,7 @@ constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
 constexpr UINT_PTR kReadersTimer = 1;               // below the controls' ids, which the slots' timers use
+constexpr UINT WM_SHOW_REQUESTED = WM_APP + 16;     // posted to itself on another start's request
 
 // The open-file glyph grown to the given size (each pixel taken from the
 // nearest one of the picture), as an icon whose background, the colour of the
@@ -399,6 +400,19 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     if (message == taskbar_created_ && in_tray_) notify_icon(NIM_ADD, tray_record_);
+    if (message == show_request_message()) {
+        // Another start of the program with the same settings file. It is
+        // answered at once, and the window comes forward right after, also
+        // while it is still starting: the first paint then leaves it shown.
+        if (!is_own_show_request(wparam, lparam)) return 0;
+        first_paint_done_ = true;
+        PostMessageA(window_, WM_SHOW_REQUESTED, 0, 0);
+        return kShown;
+    }
+    if (message == WM_SHOW_REQUESTED) {
+        guarded(&TForm1::tray_back_rtn);
+        return 0;
+    }
     return inherited(message, wparam, lparam);
 }
 
@@ -446,12 +460,6 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             }
         }
         return 0;
-    case WM_COPYDATA:
-        // Another start of the program with the same settings file.
-        if (!is_show_request(*reinterpret_cast<const COPYDATASTRUCT*>(lparam), settings_beside_program().wide_path))
-            return FALSE;
-        tray_back_rtn();
-        return TRUE;
     case WM_DPICHANGED:
         if (HIWORD(wparam) >= 48 && HIWORD(wparam) <= 1536)  // a resolution a screen can have
             change_resolution(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));

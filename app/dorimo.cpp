@@ -9,6 +9,7 @@
 
 #include "Unit1.h"
 #include "error_box.h"
+#include "file_chooser.h"
 #include "settings_location.h"
 #include "single_copy.h"
 
@@ -79,6 +80,7 @@ bool japanese_code_page() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    dorimo::load_libraries_from_system_folder();
     if (!japanese_code_page()) return 1;
 
     // A second start with the same settings file shows the running copy

@@ -42,6 +42,17 @@ UINT_PTR CALLBACK place_dialog(HWND child, UINT message, WPARAM, LPARAM lparam) 
     return 0;
 }
 
+// A library from the system folder only, never from the current folder or
+// the search path. Systems without the search flags (Windows 7 before its
+// update of 2011) refuse them; there the system folder's full path is named.
+HMODULE load_system_library(const wchar_t* name) {
+    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetSystemDirectoryW(path.data(), MAX_PATH));
+    return path.empty() ? nullptr : LoadLibraryW((path + L"\\" + name).c_str());
+}
+
 // The file dialog's library is loaded when the dialog is first asked for, not
 // at start: most starts never browse, and loading it brings the printing
 // libraries along.
@@ -52,7 +63,7 @@ struct DialogLibrary {
 const DialogLibrary& dialog_library() {
     static const DialogLibrary library = [] {
         DialogLibrary l;
-        if (HMODULE module = LoadLibraryA("comdlg32.dll")) {
+        if (HMODULE module = load_system_library(L"comdlg32.dll")) {
             l.open = reinterpret_cast<decltype(l.open)>(
                 reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameW")));
             l.failure = reinterpret_cast<decltype(l.failure)>(
@@ -71,6 +82,13 @@ std::wstring current_folder() {
 }
 
 }  // namespace
+
+void load_libraries_from_system_folder() {
+    using SetDefaults = BOOL(WINAPI*)(DWORD);
+    const auto set_defaults = reinterpret_cast<SetDefaults>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!set_defaults || !set_defaults(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
 
 std::optional<std::string> FileChooser::choose(HWND owner, HWND placed_by) {
     // The dialog is asked in UTF-16, so that a name outside the code page

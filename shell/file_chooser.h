@@ -9,6 +9,11 @@
 
 namespace dorimo {
 
+// Libraries loaded later by name (by the system's own libraries too) come
+// from the system folder only; where the system cannot be told so, at least
+// not from the current folder. Called first at start.
+void load_libraries_from_system_folder();
+
 class FileChooser {
 public:
     // Shows the dialog owned by `owner`, placed on the monitor of `placed_by`.

@@ -3,22 +3,43 @@
 #include <shellapi.h>
 
 #include "text_rules.h"
+#include "wide_text.h"
 
 namespace dorimo {
+namespace {
+
+// The folder that was current when the program started. A bare name starts
+// there, whatever folder a file dialog has moved to since (a due run may
+// come while a dialog stands in another folder).
+std::wstring current_folder() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+const std::wstring start_up_folder = current_folder();
+
+}  // namespace
 
 std::optional<std::string> open_through_shell(HWND owner, const std::string& program) {
-    const std::string folder = start_folder(program);
-    SHELLEXECUTEINFOA info{};
+    // In UTF-16, so that a start folder outside the code page is reached;
+    // the program text converts exactly.
+    const std::wstring file = widen(program);
+    const std::string own_folder = start_folder(program);
+    std::wstring folder = own_folder.empty() ? start_up_folder : widen(own_folder);
+    // A folder that is gone would fail the start; the shell then uses the
+    // current one, as it does when given none.
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) folder.clear();
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // The failure is the log's to report, as with the shell's plain open;
     // a box of the shell's own would hold a due run up until answered.
     info.fMask = SEE_MASK_FLAG_NO_UI;
     info.hwnd = owner;
-    info.lpVerb = "open";
-    info.lpFile = program.c_str();
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOW;
-    if (ShellExecuteExA(&info)) return std::nullopt;
+    if (ShellExecuteExW(&info)) return std::nullopt;
     return system_message(GetLastError());
 }
 

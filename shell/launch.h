@@ -10,7 +10,7 @@ namespace dorimo {
 
 // The shell's "open" of the text whole as the file, with no parameters and
 // SW_SHOW. A full path starts in its own folder, as a shortcut does; a bare
-// name in the scheduler's current folder. Nothing when the shell started it;
+// name in the folder that was current when the scheduler started. Nothing when the shell started it;
 // otherwise the system's message for the failure, in the user's language.
 std::optional<std::string> open_through_shell(HWND owner, const std::string& program);
 

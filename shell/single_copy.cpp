@@ -1,64 +1,186 @@
 #include "single_copy.h"
 
+#include <sddl.h>
+
 #include <cstdint>
+
+#include "error_box.h"
+#include "wide_text.h"
 
 namespace dorimo {
 namespace {
 
-constexpr ULONG_PTR kShowRequest = 0x646F7269;  // "dori"
-constexpr DWORD kPatienceMs = 10000;            // for a copy that is still starting
+constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting
+constexpr DWORD kOtherSessionMs = 1000;   // for a copy in another session that is ending
+constexpr DWORD kAskEveryMs = 50;
 
-// Names the file in the session's namespace: letter case does not tell
-// files apart, and a path may be longer than a name may be.
-std::wstring lock_name(const std::wstring& path) {
-    std::wstring upper = path;
+// Every user's copy may open the locks to wait for them (SYNCHRONIZE) and
+// to see whether they are held (MUTANT_QUERY_STATE), whatever its rights;
+// nothing more is asked for or granted.
+constexpr DWORD kLockAccess = SYNCHRONIZE | MUTANT_QUERY_STATE;
+const wchar_t kLockSecurity[] = L"D:(A;;0x00100001;;;WD)";
+
+std::uint64_t own_key = 0;  // the claimed settings folder's hash
+
+std::wstring folder_of(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+
+// The folder as the file system names it in the end: one text for all its
+// spellings (short names, subst and mapped drives, junctions, "\\?\"). The
+// text itself where the folder cannot be opened.
+std::wstring final_path(const std::wstring& folder) {
+    const HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return folder;
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD size = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    if (size >= path.size()) {  // the size it needs, with its terminating zero
+        path.resize(size);
+        size = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(h);
+    if (size == 0 || size >= path.size()) return folder;
+    path.resize(size);
+    return path;
+}
+
+// Letter case does not tell folders apart, and a path may be longer than a
+// lock's name may be: the name holds a hash of the upper-cased final path.
+std::uint64_t key_of(const std::wstring& folder) {
+    std::wstring upper = final_path(folder);
     if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     for (wchar_t c : upper) {
         hash ^= static_cast<std::uint16_t>(c);
         hash *= 1099511628211ull;
     }
-    return L"Local\\dorimo-settings-" + std::to_wstring(hash);
+    return hash;
 }
 
-// Sends the request to every main window of the program; true when the one
-// that uses the file answered.
-bool ask_to_show(const std::wstring& path) {
-    COPYDATASTRUCT data{};
-    data.dwData = kShowRequest;
-    data.cbData = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
-    data.lpData = const_cast<wchar_t*>(path.c_str());
+std::wstring name_of(std::uint64_t key) {
+    std::wstring name = L"dorimo-settings-0000000000000000";
+    for (std::size_t i = name.size(); key; key >>= 4) name[--i] = L"0123456789abcdef"[key & 15];
+    return name;
+}
+
+// Opens the lock, or makes it; null, with the error, when neither can be done.
+HANDLE open_lock(const wchar_t* space, DWORD& error) {
+    PSECURITY_DESCRIPTOR security = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1, &security, nullptr);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
+    const HANDLE lock = CreateMutexExW(security ? &attributes : nullptr, (space + name_of(own_key)).c_str(), 0,
+                                       kLockAccess);
+    error = lock ? 0 : GetLastError();
+    LocalFree(security);
+    return lock;
+}
+
+// True when the process runs a program from the claimed settings folder.
+bool uses_own_settings(DWORD pid) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    std::wstring image(32768, L'\0');
+    DWORD size = static_cast<DWORD>(image.size());
+    const bool got = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+    CloseHandle(process);
+    return got && key_of(folder_of(image.substr(0, size))) == own_key;
+}
+
+// Asks the program's window that uses the settings file to show itself;
+// true once it did. A copy that refuses the request runs with higher rights.
+bool ask_to_show(bool& other_rights) {
     for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w;
          w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (!uses_own_settings(pid)) continue;  // another program's window of that class
+        AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
-        if (SendMessageTimeoutW(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 2000,
-                                &answer) &&
-            answer)
+        SetLastError(0);
+        if (SendMessageTimeoutW(w, show_request_message(), static_cast<WPARAM>(own_key),
+                                static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
+            answer == static_cast<DWORD_PTR>(kShown))
             return true;
+        if (GetLastError() == ERROR_ACCESS_DENIED) other_rights = true;
     }
+    return false;
+}
+
+enum class Waited { Ours, Shown, Unanswered };
+
+// Waits for the lock up to the time given, asking meanwhile, if asked to,
+// the copy that holds it to show itself; a copy that refuses to be asked
+// will not answer later either.
+Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, bool& other_rights) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
+        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
+        if (ask && ask_to_show(other_rights)) return Waited::Shown;
+        if (other_rights || GetTickCount() - start > patience) return Waited::Unanswered;
+    }
+}
+
+enum class Reason { Unknown, OtherSession, OtherRights, NoAnswer };
+
+// The box of a second start whose running copy cannot come forward.
+bool tell_already_running(const std::wstring& path, Reason reason) {
+    std::string text = "ドリモ玉は、この設定ファイルを使って既に動いています。\r\n" + narrow(path) + "\r\n\r\n";
+    switch (reason) {
+    case Reason::OtherSession:
+        text += "動いているのは別のセッション (別のユーザーのサインインやリモート デスクトップ) です。";
+        break;
+    case Reason::OtherRights:
+        text += "動いているのは別の権限 (「管理者として実行」など) のもので、ここからは前面に出せません。";
+        break;
+    case Reason::NoAnswer: text += "動いている方が応答しないため、前面に出せませんでした。"; break;
+    case Reason::Unknown: text += "動いている方を前面に出せませんでした。"; break;
+    }
+    text += "\r\nこちらは起動せずに終わります。";
+    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONINFORMATION | MB_OK | MB_SETFOREGROUND);
     return false;
 }
 
 }  // namespace
 
+std::wstring settings_lock_name(const std::wstring& folder) { return name_of(key_of(folder)); }
+
 bool claim_settings_file(const std::wstring& path) {
-    // Held by this copy until it ends; the system closes it then.
-    HANDLE lock = CreateMutexW(nullptr, FALSE, lock_name(path).c_str());
-    if (!lock) return true;  // nothing to coordinate with: run as alone
-    AllowSetForegroundWindow(ASFW_ANY);  // the copy that shows itself may take the foreground
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD got = WaitForSingleObject(lock, 200);
-        if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return true;
-        if (ask_to_show(path) || GetTickCount() - start > kPatienceMs) return false;
+    own_key = key_of(folder_of(path));
+    // Two locks, held by this copy until it ends (the system closes them
+    // then): the session's first, then the computer's. A copy of this
+    // session that holds the computer's lock therefore holds the session's.
+    DWORD local_error = 0, global_error = 0;
+    const HANDLE local = open_lock(L"Local\\", local_error);
+    const HANDLE global = open_lock(L"Global\\", global_error);
+    // Refused: a lock that is there but may not be waited for.
+    if (local_error == ERROR_ACCESS_DENIED || global_error == ERROR_ACCESS_DENIED)
+        return tell_already_running(path, Reason::Unknown);
+
+    bool other_rights = false;
+    // The session's lock, or the computer's where a locked-down system has
+    // no session's: the copy that holds it can be asked.
+    if (const HANDLE first = local ? local : global) {
+        switch (wait_for_lock(first, kPatienceMs, true, other_rights)) {
+        case Waited::Ours: break;
+        case Waited::Shown: return false;
+        case Waited::Unanswered:
+            return tell_already_running(path, other_rights ? Reason::OtherRights : Reason::NoAnswer);
+        }
     }
+    // The computer's lock, held by a copy in another session. Where
+    // neither lock can be made there is nothing to coordinate with.
+    if (!local || !global || wait_for_lock(global, kOtherSessionMs, false, other_rights) == Waited::Ours) return true;
+    return tell_already_running(path, Reason::OtherSession);
 }
 
-bool is_show_request(const COPYDATASTRUCT& data, const std::wstring& own_path) {
-    if (data.dwData != kShowRequest || !data.lpData || data.cbData % sizeof(wchar_t) != 0) return false;
-    const std::wstring path(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
-    const std::wstring requested = path.substr(0, path.find(L'\0'));
-    return CompareStringOrdinal(requested.c_str(), -1, own_path.c_str(), -1, TRUE) == CSTR_EQUAL;
+UINT show_request_message() {
+    static const UINT message = RegisterWindowMessageW(L"dorimo show request");
+    return message;
+}
+
+bool is_own_show_request(WPARAM wparam, LPARAM lparam) {
+    return own_key != 0 && static_cast<DWORD>(wparam) == static_cast<DWORD>(own_key) &&
+           static_cast<DWORD>(lparam) == static_cast<DWORD>(own_key >> 32);
 }
 
 }  // namespace dorimo

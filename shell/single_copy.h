@@ -1,4 +1,4 @@
-// One running copy of the program per settings file.
+// One running copy of the program per settings file on the whole computer.
 #pragma once
 
 #include <windows.h>
@@ -8,13 +8,24 @@
 namespace dorimo {
 
 // Claims the settings file of `path` for this copy of the program, for as
-// long as it runs: true when no other running copy uses the file. Otherwise
-// the copy that uses it is asked to bring its window to the front, and the
-// answer is false; true again if that copy ends meanwhile.
+// long as it runs: true when no other running copy uses the file (or when
+// that copy ends meanwhile). Otherwise the copy that uses it is asked to
+// bring its window to the front; when it cannot be asked (another session,
+// other rights, no answer) a box says so. Then the answer is false.
 bool claim_settings_file(const std::wstring& path);
 
-// True when the data is another copy's request to show the window of the
-// copy whose settings file is `own_path`.
-bool is_show_request(const COPYDATASTRUCT& data, const std::wstring& own_path);
+// The name of the lock of the settings files in `folder`, without its
+// namespace ("Global\" or "Local\"): the same for every spelling of the
+// folder (short names, other drive letters, letter case).
+std::wstring settings_lock_name(const std::wstring& folder);
+
+// The window message by which another start asks the running copy to show
+// itself; its parameters name the settings file.
+UINT show_request_message();
+
+// True when the request's parameters name this copy's settings file (the
+// one claimed). The window then shows itself and answers kShown.
+bool is_own_show_request(WPARAM wparam, LPARAM lparam);
+constexpr LRESULT kShown = 0x646F7269;  // "dori"
 
 }  // namespace dorimo

@@ -131,19 +131,43 @@ std::vector<HWND> tray_icons() {
     return icons;
 }
 
-long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms) {
+void copy_program(const std::string& program, const std::wstring& to) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring from = self;
+    from = from.substr(0, from.find_last_of(L'\\') + 1) + to_wide(program);
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
+}
+
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms,
+                const std::function<void(DWORD pid)>& meanwhile) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring command = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
         return -1;
+    if (meanwhile) meanwhile(pi.dwProcessId);
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(ms)) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
     else TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 3000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return static_cast<long>(code);
+}
+
+HWND wait_for_message_box(DWORD pid, int ms) {
+    HWND box = nullptr;
+    wait_for(
+        [&] {
+            for (HWND w : process_windows(pid, "#32770")) {
+                if (IsWindowVisible(w)) box = w;
+            }
+            return box != nullptr;
+        },
+        ms);
+    return box;
 }
 
 App::App() : App(Options{}) {}
@@ -153,11 +177,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     // Everything by UTF-16 names, so that a folder outside the code page works.
     const std::wstring folder = options.wide_folder.empty() ? to_wide(folder_) : options.wide_folder;
     const std::wstring exe = folder + L"\\" + to_wide(exe_name_);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring program = self;
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + to_wide(options.program);
-    if (!CopyFileW(program.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy the program");
+    copy_program(options.program, exe);
     const std::wstring ini = folder + L"\\dorimo.ini";
     if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
     if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
@@ -168,6 +188,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                         &process_))
         throw std::runtime_error("cannot start the program");
+    if (options.on_start) options.on_start(process_, exe, folder);
     int last_control = 0;  // the window creates its controls in layout order
     const auto layout = dorimo::form_layout();
     for (std::size_t i = 0; i < layout.size(); ++i) {
@@ -251,18 +272,7 @@ std::vector<std::string> App::log() const {
     }
 }
 
-HWND App::wait_for_message_box(int ms) const {
-    HWND box = nullptr;
-    wait_for(
-        [&] {
-            for (HWND w : process_windows(process_.dwProcessId, "#32770")) {
-                if (IsWindowVisible(w)) box = w;
-            }
-            return box != nullptr;
-        },
-        ms);
-    return box;
-}
+HWND App::wait_for_message_box(int ms) const { return e2e::wait_for_message_box(process_.dwProcessId, ms); }
 
 HWND App::focused() const {
     GUITHREADINFO info{};

@@ -37,6 +37,9 @@ public:
         std::string exe_name = "dorimo.exe";
         std::string folder;              // where to put the program; a new folder when empty
         std::wstring wide_folder;        // the same by its UTF-16 name, for names outside the code page
+        // Called as soon as the program has been started, with its process,
+        // path and folder.
+        std::function<void(const PROCESS_INFORMATION&, const std::wstring& exe, const std::wstring& folder)> on_start;
     };
 
     App();
@@ -103,7 +106,15 @@ std::vector<HWND> process_windows(DWORD pid, const char* window_class);
 // when the display has none.
 std::vector<HWND> tray_icons();
 
-// Starts a program and waits for it to end; its exit code, or -1.
-long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20000);
+// Copies a program from beside the tests ("dorimo.exe", for instance) to a path.
+void copy_program(const std::string& program, const std::wstring& to);
+
+// Starts a program and waits for it to end, doing meanwhile what is given
+// with its process id; its exit code, or -1 (it is then ended).
+long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20000,
+                const std::function<void(DWORD pid)>& meanwhile = nullptr);
+
+// The first visible message box of a process, or null when none came in time.
+HWND wait_for_message_box(DWORD pid, int ms = 5000);
 
 }  // namespace e2e

@@ -14,6 +14,9 @@
 #include "accessible.h"
 #include "app_driver.h"
 #include "layout.h"
+#include "single_copy.h"
+
+#include <sddl.h>
 
 namespace e2e {
 namespace {
@@ -717,26 +720,160 @@ TEST(Window, AReaderHoldingAGoneControlsObjectGetsAnError) {
     CoUninitialize();
 }
 
+// The same folder through another drive letter: Wine's drive for the root
+// of the Linux file system.
+std::wstring through_another_drive(const std::wstring& path) {
+    const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring other = L"Z:" + to_wide(unix_name ? unix_name(path.c_str()) : "");
+    for (wchar_t& c : other) c = c == L'/' ? L'\\' : c;
+    return other;
+}
+
 // A second start with the same settings file brings the running copy's
-// window back and ends; from another folder a copy runs on its own.
+// window back and ends, however the program is spelled or named; requests
+// that carry nothing, too much or another settings file change nothing;
+// from another folder a copy runs on its own.
 TEST(Window, ASecondStartShowsTheRunningCopy) {
+    const struct {
+        const char* way;
+        std::wstring (*exe)(const std::wstring& exe);
+    } ways[] = {
+        {"the same path", [](const std::wstring& exe) { return exe; }},
+        {"in capitals",
+         [](const std::wstring& exe) {
+             std::wstring upper = exe;
+             CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+             return upper;
+         }},
+        {"by the short name",
+         [](const std::wstring& exe) {
+             std::wstring short_name(MAX_PATH, L'\0');
+             short_name.resize(GetShortPathNameW(exe.c_str(), short_name.data(), MAX_PATH));
+             return short_name;
+         }},
+        {"through another drive", through_another_drive},
+        {"a renamed copy beside it",
+         [](const std::wstring& exe) {
+             const std::wstring copy = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo-copy.exe";
+             CopyFileW(exe.c_str(), copy.c_str(), FALSE);
+             return copy;
+         }},
+    };
+    std::vector<char> unterminated(1 << 20, 'a');
+    COPYDATASTRUCT nothing{0x646F7269, 0, nullptr}, too_much{0x646F7269, 1 << 20, unterminated.data()};
+    const struct {
+        UINT message;
+        WPARAM wparam;
+        LPARAM lparam;
+    } strange[] = {{WM_COPYDATA, 0, 0},
+                   {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&nothing)},
+                   {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&too_much)},
+                   {dorimo::show_request_message(), 1, 2}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        App::Options options;
+        options.folder = new_temp_folder() + "\\long folder name";
+        ASSERT_TRUE(CreateDirectoryA(options.folder.c_str(), nullptr));
+        App app(options);
+        app.click("btnTRAY");
+        ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+        const Lines log = app.log();
+        for (const auto& r : strange) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(app.form(), r.message, r.wparam, r.lparam, SMTO_ABORTIFHUNG, 5000, &answer);
+            EXPECT_NE(answer, static_cast<DWORD_PTR>(dorimo::kShown)) << r.message;
+        }
+        Sleep(300);
+        EXPECT_FALSE(IsWindowVisible(app.form()));
+
+        const std::wstring exe = way.exe(to_wide(app.exe_path()));
+        EXPECT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(run_to_end(exe, to_wide(app.folder()), 12000), 0);
+        EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+        EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
+        EXPECT_FALSE(IsIconic(app.form()));
+        EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
+        EXPECT_EQ(app.log(), log);
+        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+
+    {  // The running copy is still starting, set to go into the notification
+       // area: held between the making of its window and its first paint
+       // while the request comes, which its first paint does not undo.
+        long second = 1;
+        App::Options options;
+        options.ini = "[main]\r\ntray=1\r\n";
+        options.on_start = [&](const PROCESS_INFORMATION& first, const std::wstring& exe, const std::wstring& folder) {
+            for (int ms = 0; process_windows(first.dwProcessId, "TForm1").empty() && ms < 15000; ++ms) Sleep(1);
+            SuspendThread(first.hThread);
+            second = run_to_end(exe, folder, 12000, [&](DWORD) {
+                Sleep(1000);
+                ResumeThread(first.hThread);
+            });
+        };
+        App app(options);
+        EXPECT_EQ(second, 0);
+        Sleep(500);
+        EXPECT_TRUE(IsWindowVisible(app.form()));
+        EXPECT_TRUE(tray_icons().empty());
+    }
+
     App app;
-    app.click("btnTRAY");
-    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
-    const Lines log = app.log();
-
-    EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder())), 0);
-    EXPECT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
-    EXPECT_TRUE(wait_for([] { return tray_icons().empty(); }));
-    EXPECT_FALSE(IsIconic(app.form()));
-    EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
-    EXPECT_EQ(app.log(), log);
-    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
-
     App other;
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(other.running());
     EXPECT_NE(other.process_id(), app.process_id());
+}
+
+// A second start whose running copy cannot come forward says so in a box
+// and ends without touching the settings: the running copy's lock refuses
+// it, the copy runs in another session, or it does not answer. The test
+// holds the locks as such a copy would.
+TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
+    const wchar_t* const open_to_all = L"D:(A;;0x00100001;;;WD)";  // wait and query, as the program makes them
+    const struct {
+        const char* held;
+        const wchar_t* security;  // of the locks
+        bool session_lock;        // held in this session as well
+        const char* says;
+    } cases[] = {
+        {"by a lock that refuses the program", L"D:", false, "動いている方を前面に出せませんでした"},
+        {"in another session", open_to_all, false, "別のセッション"},
+        {"by a copy that does not answer", open_to_all, true, "応答しない"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.held);
+        const std::string folder = new_temp_folder();
+        const std::wstring exe = to_wide(folder + "\\dorimo.exe");
+        copy_program("dorimo.exe", exe);
+        const std::string settings = saved_ini({{"path1", "calc"}});
+        write_file(folder + "\\dorimo.ini", settings);
+
+        PSECURITY_DESCRIPTOR security = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.security, SDDL_REVISION_1, &security, nullptr));
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
+        const std::wstring name = dorimo::settings_lock_name(to_wide(folder) + L"\\");
+        const HANDLE global = CreateMutexW(&attributes, TRUE, (L"Global\\" + name).c_str());
+        const HANDLE local = c.session_lock ? CreateMutexW(&attributes, TRUE, (L"Local\\" + name).c_str()) : nullptr;
+        LocalFree(security);
+
+        EXPECT_EQ(run_to_end(exe, to_wide(folder), 20000,
+                             [&](DWORD second) {
+                                 const HWND box = wait_for_message_box(second, 15000);
+                                 ASSERT_NE(box, nullptr);
+                                 EXPECT_EQ(window_text(box), "ドリモ玉");
+                                 const std::string text = message_box_text(box);
+                                 EXPECT_NE(text.find("この設定ファイルを使って既に動いています"), std::string::npos);
+                                 EXPECT_NE(text.find(c.says), std::string::npos) << text;
+                                 EXPECT_TRUE(process_windows(second, "TForm1").empty());
+                                 PostMessageA(box, WM_COMMAND, IDOK, 0);
+                             }),
+                  0);
+        EXPECT_EQ(read_file(folder + "\\dorimo.ini"), settings);
+        CloseHandle(global);
+        if (local) CloseHandle(local);
+    }
 }
 
 }  // namespace
