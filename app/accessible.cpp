@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include "file_chooser.h"
+
 namespace dorimo {
 namespace {
 
@@ -15,8 +17,8 @@ struct Oleacc {
 };
 
 template <typename F>
-void resolve(F& function, const char* dll, const char* name) {
-    if (HMODULE module = LoadLibraryA(dll))
+void resolve(F& function, const wchar_t* dll, const char* name) {
+    if (HMODULE module = load_system_library(dll))
         function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
@@ -25,9 +27,9 @@ const Oleacc* oleacc() {
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        resolve(functions.create_standard, "oleacc.dll", "CreateStdAccessibleObject");
-        resolve(functions.result_from_object, "oleacc.dll", "LresultFromObject");
-        resolve(functions.alloc_string, "oleaut32.dll", "SysAllocStringLen");
+        resolve(functions.create_standard, L"oleacc.dll", "CreateStdAccessibleObject");
+        resolve(functions.result_from_object, L"oleacc.dll", "LresultFromObject");
+        resolve(functions.alloc_string, L"oleaut32.dll", "SysAllocStringLen");
     }
     const Oleacc& f = functions;
     return f.create_standard && f.result_from_object && f.alloc_string ? &f : nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "error.h"
+#include "launch.h"
 #include "wide_text.h"
 
 namespace dorimo {
@@ -42,17 +43,6 @@ UINT_PTR CALLBACK place_dialog(HWND child, UINT message, WPARAM, LPARAM lparam) 
     return 0;
 }
 
-// A library from the system folder only, never from the current folder or
-// the search path. Systems without the search flags (Windows 7 before its
-// update of 2011) refuse them; there the system folder's full path is named.
-HMODULE load_system_library(const wchar_t* name) {
-    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
-    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetSystemDirectoryW(path.data(), MAX_PATH));
-    return path.empty() ? nullptr : LoadLibraryW((path + L"\\" + name).c_str());
-}
-
 // The file dialog's library is loaded when the dialog is first asked for, not
 // at start: most starts never browse, and loading it brings the printing
 // libraries along.
@@ -75,13 +65,17 @@ const DialogLibrary& dialog_library() {
     return library;
 }
 
-std::wstring current_folder() {
-    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
-    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
-    return folder;
-}
-
 }  // namespace
+
+// Systems without the search flags (Windows 7 before its update of 2011)
+// refuse them; there the system folder's full path is named.
+HMODULE load_system_library(const wchar_t* name) {
+    if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetSystemDirectoryW(path.data(), MAX_PATH));
+    return path.empty() ? nullptr : LoadLibraryW((path + L"\\" + name).c_str());
+}
 
 void load_libraries_from_system_folder() {
     using SetDefaults = BOOL(WINAPI*)(DWORD);

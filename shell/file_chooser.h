@@ -14,6 +14,10 @@ namespace dorimo {
 // not from the current folder. Called first at start.
 void load_libraries_from_system_folder();
 
+// A library from the system folder only, never from the current folder or
+// the search path; null when it cannot be loaded.
+HMODULE load_system_library(const wchar_t* name);
+
 class FileChooser {
 public:
     // Shows the dialog owned by `owner`, placed on the monitor of `placed_by`.

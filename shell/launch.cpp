@@ -11,14 +11,15 @@ namespace {
 // The folder that was current when the program started. A bare name starts
 // there, whatever folder a file dialog has moved to since (a due run may
 // come while a dialog stands in another folder).
+const std::wstring start_up_folder = current_folder();
+
+}  // namespace
+
 std::wstring current_folder() {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
     folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
     return folder;
 }
-const std::wstring start_up_folder = current_folder();
-
-}  // namespace
 
 std::optional<std::string> open_through_shell(HWND owner, const std::string& program) {
     // In UTF-16, so that a start folder outside the code page is reached;

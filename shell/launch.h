@@ -14,6 +14,9 @@ namespace dorimo {
 // otherwise the system's message for the failure, in the user's language.
 std::optional<std::string> open_through_shell(HWND owner, const std::string& program);
 
+// The process's current folder.
+std::wstring current_folder();
+
 // The system's message for an error code, on one line; the code itself when
 // the system has no message for it.
 std::string system_message(DWORD error);
