@@ -1,7 +1,7 @@
 // How the window looks: texts whole in their boxes at any screen resolution,
 // the picture buttons' glyph grown with the layout, texts readable in a dark
 // colour scheme, the title bar's symbols. The AnyResolution tests run a
-// second time on a screen of 144 pixels per inch (at_dpi.sh).
+// second time on a screen of 144 pixels per inch (own_prefix.sh with a DPI).
 #include <gtest/gtest.h>
 
 #include <algorithm>
