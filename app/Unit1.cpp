@@ -504,8 +504,8 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
 // -------------------------------------------------------------- the handlers
 
 void TForm1::FormCreate() {
-    const SettingsLocation settings = settings_beside_program();
-    remove_unfinished_save(settings);
+    SettingsLocation settings = settings_beside_program();
+    take_up_unfinished_save(settings);
     load_settings(*this, *settings.profile, settings.path);
 }
 

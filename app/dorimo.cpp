@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "Unit1.h"
 #include "error_box.h"
@@ -64,16 +65,24 @@ namespace {
 // other code page the window would be garbled and a save would spoil the
 // file. The manifest asks for code page 932; a Windows that does not honour
 // it is told what to change, and the program ends before the file is read.
+// Code page 65001 means the system's option for UTF-8 is on, which overrides
+// even a Japanese system locale: the box then names that option.
 bool japanese_code_page() {
-    if (GetACP() == 932) return true;
-    MessageBoxW(nullptr,
-                L"このプログラムは日本語のコード ページ (932) でのみ動きます。\n"
-                L"[コントロール パネル] の [地域] → [管理] → [システム ロケールの変更] で "
-                L"「Unicode 対応ではないプログラムの言語」を「日本語 (日本)」にし、Windows を再起動してから起動してください。\n\n"
-                L"This program runs only with the Japanese code page (932).\n"
-                L"In Control Panel, Region, Administrative, Change system locale, set "
-                L"\"Language for non-Unicode programs\" to Japanese (Japan), restart Windows and start the program again.",
-                L"ドリモ玉", MB_OK | MB_ICONSTOP);
+    const UINT code_page = GetACP();
+    if (code_page == 932) return true;
+    const bool utf8 = code_page == 65001;
+    const std::wstring text =
+        std::wstring(L"このプログラムは日本語のコード ページ (932) でのみ動きます。\n"
+                     L"[コントロール パネル] の [地域] → [管理] → [システム ロケールの変更] で ") +
+        (utf8 ? L"「ベータ: ワールドワイド言語サポートで Unicode UTF-8 を使用」のチェックを外し"
+              : L"「Unicode 対応ではないプログラムの言語」を「日本語 (日本)」にし") +
+        L"、Windows を再起動してから起動してください。\n\n"
+        L"This program runs only with the Japanese code page (932).\n"
+        L"In Control Panel, Region, Administrative, Change system locale, " +
+        (utf8 ? L"clear \"Beta: Use Unicode UTF-8 for worldwide language support\""
+              : L"set \"Language for non-Unicode programs\" to Japanese (Japan)") +
+        L", restart Windows and start the program again.";
+    MessageBoxW(nullptr, text.c_str(), L"ドリモ玉", MB_OK | MB_ICONSTOP);
     return false;
 }
 

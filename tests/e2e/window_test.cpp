@@ -224,20 +224,25 @@ TEST(Window, FirstSaveIntoAnEmptyFolderWritesTheKeysInOrder) {
     EXPECT_EQ(GetFileAttributesA((app.ini_path() + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// A save cut off by a crash left its new file behind: it is not read, and
-// it goes at the start, unless the settings file itself is missing, when it
-// may be the only copy left.
-TEST(Window, ANewFileLeftByACrashedSaveIsIgnoredAndRemoved) {
+// A save cut off between its steps left its whole new file behind. Beside
+// the settings file it goes at the start; without it, it is the newest copy:
+// moved into place and loaded, armed slots armed again, and the close saves
+// what it held.
+TEST(Window, ANewFileLeftByACutSaveIsRemovedOrTakenUp) {
     for (const bool with_file : {true, false}) {
         App::Options options;
         options.folder = new_temp_folder();
         if (with_file) options.ini = saved_ini({{"H2", "5"}});
-        const std::string unfinished = options.folder + "\\dorimo.ini.new";
-        write_file(unfinished, "[main]\r\ntray=1\r\n[rtn2]\r\nH2=07\r\n[rtn1]\r\nchk1");
+        const std::string left = options.folder + "\\dorimo.ini.new";
+        write_file(left, saved_ini({{"path1", "C:\\kept\\予定.cmd"}, {"chk21", "1"}, {"TUGI2", "x"}}));
         App app(options);
-        EXPECT_FALSE(app.checked("chkTORAY"));
         EXPECT_EQ(app.text("cbH2"), with_file ? "5" : "00");
-        EXPECT_EQ(GetFileAttributesA(unfinished.c_str()) == INVALID_FILE_ATTRIBUTES, with_file);
+        EXPECT_EQ(app.text("ex_path1"), with_file ? "notepad" : "C:\\kept\\予定.cmd");
+        EXPECT_EQ(app.text("btnGO2"), with_file ? "予約" : "停止");
+        EXPECT_EQ(GetFileAttributesA(left.c_str()), INVALID_FILE_ATTRIBUTES);
+        ASSERT_TRUE(app.close());
+        EXPECT_NE(read_file(app.ini_path()).find(with_file ? "H2=5\r\n" : "path1=C:\\kept\\予定.cmd\r\n"),
+                  std::string::npos);
     }
 }
 
@@ -404,62 +409,78 @@ TEST(OtherCodePage, TheWindowReadsInJapaneseAndTheSettingsKeepTheirBytes) {
 }
 
 // A Windows that does not honour the manifest's code page, played by a copy
-// of the program whose manifest lacks it: a box in Japanese and English says
-// what is needed, and the program ends without touching its settings.
+// of the program whose manifest lacks it, and one with the option for UTF-8
+// on, played by a manifest asking for UTF-8: a box in Japanese and English
+// says what to change, and the program ends without touching its settings.
 TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
-    if (GetACP() == 932) GTEST_SKIP() << "needs another code page: runs under LANG=en_US.UTF-8";
-    const std::string folder = new_temp_folder();
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring program = self;
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"dorimo.exe";
-    const std::wstring exe = to_wide(folder) + L"\\dorimo.exe";
-    ASSERT_TRUE(CopyFileW(program.c_str(), exe.c_str(), FALSE));
-    static const char manifest[] =
-        "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>";
-    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
-    ASSERT_NE(update, nullptr);
-    for (WORD language : {WORD(0), WORD(0x409)})
-        UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), language, nullptr, 0);
-    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), 0, const_cast<char*>(manifest),
-                                sizeof manifest - 1));
-    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
-    const std::string ini = saved_ini({{"TUGI1", "x"}});
-    write_file(folder + "\\dorimo.ini", ini);
-    write_file(folder + "\\dorimo.ini.new", "left by a crash");
+    const struct {
+        std::string manifest;
+        std::vector<std::wstring> says;
+    } cases[] = {
+        {"<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"/>",
+         {from_cp932("日本語のコード ページ (932)"), from_cp932("「日本語 (日本)」"), L"Japanese code page (932)",
+          L"Japanese (Japan)"}},
+        {"<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\"><application "
+         "xmlns=\"urn:schemas-microsoft-com:asm.v3\"><windowsSettings><activeCodePage "
+         "xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>"
+         "</windowsSettings></application></assembly>",
+         {from_cp932("「ベータ: ワールドワイド言語サポートで Unicode UTF-8 を使用」"),
+          L"\"Beta: Use Unicode UTF-8 for worldwide language support\""}},
+    };
+    for (const auto& test_case : cases) {
+        if (GetACP() == 932 && &test_case == cases) continue;  // the system's code page is 932 here
+        SCOPED_TRACE(test_case.manifest);
+        const std::string folder = new_temp_folder();
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring program = self;
+        program = program.substr(0, program.find_last_of(L'\\') + 1) + L"dorimo.exe";
+        const std::wstring exe = to_wide(folder) + L"\\dorimo.exe";
+        ASSERT_TRUE(CopyFileW(program.c_str(), exe.c_str(), FALSE));
+        HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+        ASSERT_NE(update, nullptr);
+        for (WORD language : {WORD(0), WORD(0x409)})
+            UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), language, nullptr, 0);
+        std::string manifest = test_case.manifest;
+        ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), 0, manifest.data(),
+                                    static_cast<DWORD>(manifest.size())));
+        ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+        const std::string ini = saved_ini({{"TUGI1", "x"}});
+        write_file(folder + "\\dorimo.ini", ini);
+        write_file(folder + "\\dorimo.ini.new", "left by a crash");
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring command = L"\"" + exe + L"\"";
-    ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    struct Ended {  // however the test ends, the program does not run on
-        PROCESS_INFORMATION& pi;
-        ~Ended() {
-            if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-    } ended{pi};
-    HWND box = nullptr;
-    wait_for([&] {
-        for (HWND w : process_windows(pi.dwProcessId, "#32770")) box = w;
-        return box != nullptr;
-    });
-    ASSERT_NE(box, nullptr);
-    std::wstring text;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += wide_text(c);
-    EXPECT_EQ(wide_text(box), from_cp932("ドリモ玉"));
-    for (const std::wstring& part : {from_cp932("日本語のコード ページ (932)"), from_cp932("「日本語 (日本)」"),
-                                     std::wstring(L"Japanese code page (932)"), std::wstring(L"Japanese (Japan)")})
-        EXPECT_NE(text.find(part), std::wstring::npos) << std::string(part.begin(), part.end());
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(code, 1u);
-    EXPECT_EQ(read_file(folder + "\\dorimo.ini"), ini);
-    EXPECT_EQ(read_file(folder + "\\dorimo.ini.new"), "left by a crash");
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        std::wstring command = L"\"" + exe + L"\"";
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        struct Ended {  // however the test ends, the program does not run on
+            PROCESS_INFORMATION& pi;
+            ~Ended() {
+                if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+                CloseHandle(pi.hThread);
+                CloseHandle(pi.hProcess);
+            }
+        } ended{pi};
+        HWND box = nullptr;
+        wait_for([&] {
+            for (HWND w : process_windows(pi.dwProcessId, "#32770")) box = w;
+            return box != nullptr;
+        });
+        ASSERT_NE(box, nullptr);
+        std::wstring text;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += wide_text(c);
+        EXPECT_EQ(wide_text(box), from_cp932("ドリモ玉"));
+        for (const std::wstring& part : test_case.says)
+            EXPECT_NE(text.find(part), std::wstring::npos) << std::string(part.begin(), part.end());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        EXPECT_EQ(code, 1u);
+        EXPECT_EQ(read_file(folder + "\\dorimo.ini"), ini);
+        EXPECT_EQ(read_file(folder + "\\dorimo.ini.new"), "left by a crash");
+    }
 }
 
 bool has_focus(const App& app, const std::string& name) {

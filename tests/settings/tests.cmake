@@ -15,3 +15,8 @@ if(WIN32)
     target_link_libraries(settings_path_probe PRIVATE dorimo_settings)
     add_dependencies(settings_tests settings_path_probe)
 endif()
+
+if(WIN32)
+    # The whole-file save's steps, made to fail one by one, on real files.
+    target_sources(settings_tests PRIVATE settings/save_test.cpp)
+endif()

@@ -1,0 +1,358 @@
+// The whole-file save on real files through the system's functions: every
+// failing step of it, the states a cut save leaves, files in other
+// encodings, and links.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "memory_form.h"
+#include "profile_text.h"
+#include "settings_save.h"
+#include "temp_dir.h"
+#include "wide_text.h"
+
+namespace dorimo::test {
+namespace {
+
+enum class Call { kCreate, kWrite, kFlush, kClose, kReplace, kMove, kRemove, kAttributes };
+
+// A call on the file whose name ends so (a move: its destination) fails.
+struct Fault {
+    Call call;
+    std::wstring file;
+    DWORD error;
+};
+
+// The system's calls, but for the faults given.
+struct FaultyCalls : SaveFileCalls {
+    bool fails(Call call, const std::wstring& path) {
+        for (const Fault& f : faults) {
+            if (f.call != call || path.size() < f.file.size() ||
+                path.compare(path.size() - f.file.size(), f.file.size(), f.file) != 0)
+                continue;
+            // These two leave the replaced file gone (no backup is asked for).
+            if (call == Call::kReplace &&
+                (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2))
+                DeleteFileW(path.c_str());
+            SetLastError(f.error);
+            return true;
+        }
+        return false;
+    }
+    HANDLE create(const std::wstring& path) override {
+        if (fails(Call::kCreate, path)) return INVALID_HANDLE_VALUE;
+        HANDLE file = real.create(path);
+        names[file] = path;
+        return file;
+    }
+    bool write(HANDLE file, const std::string& bytes) override {
+        return !fails(Call::kWrite, names[file]) && real.write(file, bytes);
+    }
+    bool flush(HANDLE file) override { return !fails(Call::kFlush, names[file]) && real.flush(file); }
+    bool close(HANDLE file) override {
+        real.close(file);
+        return !fails(Call::kClose, names[file]);
+    }
+    bool replace(const std::wstring& replaced, const std::wstring& replacement) override {
+        return !fails(Call::kReplace, replaced) && real.replace(replaced, replacement);
+    }
+    bool move(const std::wstring& from, const std::wstring& to) override {
+        return !fails(Call::kMove, to) && real.move(from, to);
+    }
+    bool remove(const std::wstring& path) override { return !fails(Call::kRemove, path) && real.remove(path); }
+    DWORD attributes(const std::wstring& path) override {
+        return fails(Call::kAttributes, path) ? INVALID_FILE_ATTRIBUTES : real.attributes(path);
+    }
+
+    std::vector<Fault> faults;
+    SaveFileCalls& real = system_file_calls();
+    std::map<HANDLE, std::wstring> names;
+};
+
+// Counts the keys written into the file itself.
+struct CountingProfile : ProfileFunctions {
+    std::string get_string(const std::string& section, const std::string& key, const std::string& default_text,
+                           const std::string& path) override {
+        return system->get_string(section, key, default_text, path);
+    }
+    bool write_string(const char* section, const char* key, const char* value, const std::string& path) override {
+        if (key) ++*writes;
+        return system->write_string(section, key, value, path);
+    }
+    std::unique_ptr<ProfileFunctions> system = make_system_profile();
+    int* writes;
+};
+
+// The names of a folder's entries, in order.
+std::vector<std::string> names_in(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string saved_bytes(const MemoryForm& form) {
+    ProfileInMemory memory("");
+    save_settings(form, memory, "");
+    return memory.bytes();
+}
+
+class Save : public ::testing::Test {
+protected:
+    Save() {
+        old_form["ex_path1"].text = "C:\\old\\古い.cmd";
+        form["ex_path1"].text = "C:\\kept\\予定.cmd";
+        form["cbH1"].text = "07";
+    }
+    SettingsLocation location(const std::string& name = "dorimo.ini") {
+        auto profile = std::make_unique<CountingProfile>();
+        profile->writes = &in_place_writes;
+        return {dir.path(name), widen(dir.path(name)), std::move(profile)};
+    }
+    // The files of the folder but the settings file.
+    std::vector<std::string> others() {
+        std::vector<std::string> names = names_in(dir.folder());
+        names.erase(std::remove(names.begin(), names.end(), "dorimo.ini"), names.end());
+        return names;
+    }
+    MemoryForm loaded(SettingsLocation settings) {
+        MemoryForm read;
+        load_settings(read, *settings.profile, settings.path);
+        return read;
+    }
+
+    TempDir dir;
+    std::string file = dir.path("dorimo.ini");
+    MemoryForm old_form, form;
+    int in_place_writes = 0;
+};
+
+enum Outcome {
+    P,  // the new file put in place (replaced or moved), no error
+    I,  // the keys written into the file itself, no error
+    R,  // refused: the error box, the file as it was
+    K,  // the error box, the file gone and the whole new file kept; the next start takes it
+};
+
+const DWORD kErrors[] = {ERROR_ACCESS_DENIED,     ERROR_SHARING_VIOLATION,         ERROR_DISK_FULL,
+                         ERROR_INVALID_FUNCTION,  ERROR_NOT_SUPPORTED,             ERROR_INVALID_PARAMETER,
+                         ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+                         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2};
+
+// Each step of a save, on its own or after another fault, failing with each
+// error above; what the user finds in each case.
+TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
+    const struct {
+        const char* what;
+        std::vector<Fault> before;  // faults of the row, then the step failing with the column's error
+        Call call;
+        const wchar_t* on;
+        Outcome outcome[9];  // per error, in the order of kErrors
+        const char* left;    // a file the row leaves beside the settings
+    } rows[] = {
+        {"attributes", {}, Call::kAttributes, L"dorimo.ini", {R, R, R, R, R, R, R, R, R}, ""},
+        {"create", {}, Call::kCreate, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
+        {"write", {}, Call::kWrite, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
+        {"flush", {}, Call::kFlush, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
+        {"close", {}, Call::kClose, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
+        {"name .new", {}, Call::kMove, L".new", {I, I, R, I, I, I, I, I, I}, ""},
+        {"replace", {}, Call::kReplace, L"dorimo.ini", {I, I, P, P, P, P, I, P, P}, ""},
+        {"move after an unlisted replace error",
+         {{Call::kReplace, L"dorimo.ini", ERROR_INVALID_FUNCTION}}, Call::kMove, L"dorimo.ini",
+         {I, I, R, I, I, I, I, I, I}, ""},
+        {"move after the old file went",
+         {{Call::kReplace, L"dorimo.ini", ERROR_UNABLE_TO_MOVE_REPLACEMENT}}, Call::kMove, L"dorimo.ini",
+         {K, K, K, K, K, K, K, K, K}, ""},
+        {"remove after a refused replace",
+         {{Call::kReplace, L"dorimo.ini", ERROR_SHARING_VIOLATION}}, Call::kRemove, L".new",
+         {I, I, I, I, I, I, I, I, I}, "dorimo.ini.new"},
+        {"remove after a full disk",
+         {{Call::kWrite, L".tmp", ERROR_DISK_FULL}}, Call::kRemove, L".tmp",
+         {R, R, R, R, R, R, R, R, R}, "dorimo.ini.tmp"},
+    };
+    const std::string old_bytes = saved_bytes(old_form), new_bytes = saved_bytes(form);
+    for (const auto& row : rows) {
+        for (std::size_t e = 0; e < std::size(kErrors); ++e) {
+            SCOPED_TRACE(std::string(row.what) + ", error " + std::to_string(kErrors[e]));
+            put_file_bytes(file, old_bytes);
+            FaultyCalls calls;
+            calls.faults = row.before;
+            calls.faults.push_back({row.call, row.on, kErrors[e]});
+            in_place_writes = 0;
+            const Outcome outcome = row.outcome[e];
+            bool error_box = false;
+            try {
+                save_settings_whole(form, location(), calls);
+            } catch (const EIniFileException&) {
+                error_box = true;
+            }
+            EXPECT_EQ(error_box, outcome == R || outcome == K);
+            EXPECT_EQ(in_place_writes > 0, outcome == I);
+            if (outcome == K) {
+                EXPECT_FALSE(file_exists(file));
+                EXPECT_EQ(others(), std::vector<std::string>{"dorimo.ini.new"});
+                EXPECT_EQ(file_bytes(file + ".new"), new_bytes);
+                SettingsLocation next_start = location();
+                take_up_unfinished_save(next_start);
+            } else {
+                const std::vector<std::string> left = *row.left ? std::vector<std::string>{row.left}
+                                                                 : std::vector<std::string>{};
+                EXPECT_EQ(others(), left);
+            }
+            EXPECT_EQ(file_bytes(file), outcome == R ? old_bytes : new_bytes);
+
+            // The fault gone, the next save goes through and leaves nothing else.
+            calls.faults.clear();
+            form["cbM1"].text = "40";
+            save_settings_whole(form, location(), calls);
+            EXPECT_EQ(loaded(location())["cbM1"].text, "40");
+            EXPECT_TRUE(others().empty());
+            form["cbM1"].text = "00";
+        }
+    }
+}
+
+// The files each state of a cut save leaves, and what the next start loads.
+TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
+    const std::string old_bytes = saved_bytes(old_form), new_bytes = saved_bytes(form);
+    const struct {
+        const char* state;
+        std::map<std::string, std::string> files;  // by name; "dir" makes a folder
+        const char* loads;                         // the slot 1 path the start shows
+        std::vector<std::string> after;            // the files after the start
+    } states[] = {
+        {"first save cut in its temporary file", {{"dorimo.ini.tmp", "[rtn1]\r\npath1=C:\\x"}}, "notepad",
+         {"dorimo.ini.tmp"}},
+        {"cut in the temporary file", {{"dorimo.ini", old_bytes}, {"dorimo.ini.tmp", new_bytes}},
+         "C:\\old\\古い.cmd", {"dorimo.ini", "dorimo.ini.tmp"}},
+        {"cut before the replace", {{"dorimo.ini", old_bytes}, {"dorimo.ini.new", new_bytes}}, "C:\\old\\古い.cmd",
+         {"dorimo.ini"}},
+        {"cut before the first move or mid-replace", {{"dorimo.ini.new", new_bytes}}, "C:\\kept\\予定.cmd",
+         {"dorimo.ini"}},
+        {"after", {{"dorimo.ini", new_bytes}}, "C:\\kept\\予定.cmd", {"dorimo.ini"}},
+    };
+    for (const auto& s : states) {
+        SCOPED_TRACE(s.state);
+        for (const auto& [name, bytes] : s.files) put_file_bytes(dir.path(name), bytes);
+        SettingsLocation start = location();
+        take_up_unfinished_save(start);
+        EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, s.loads);
+        const std::vector<std::string> files = names_in(dir.folder());
+        EXPECT_EQ(files, s.after);
+        for (const std::string& name : files) std::filesystem::remove(dir.path(name));
+    }
+
+    // A new file that cannot be moved into place (a folder stands there) is
+    // loaded where it is, and a save never writes anything less over it.
+    std::filesystem::create_directory(file);
+    put_file_bytes(file + ".new", new_bytes + "[mine]\r\nkeep=1\r\n");
+    SettingsLocation start = location();
+    take_up_unfinished_save(start);
+    MemoryForm shown = loaded(std::move(start));
+    EXPECT_EQ(shown["ex_path1"].text, "C:\\kept\\予定.cmd");
+    EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
+    std::filesystem::remove(file);
+    shown["cbM1"].text = "30";
+    save_settings_whole(shown, location());
+    EXPECT_EQ(file_bytes(file), with_profile_value(new_bytes + "[mine]\r\nkeep=1\r\n", "rtn1", "M1", "30"));
+    EXPECT_TRUE(others().empty());
+}
+
+// Files the profile functions read in an encoding of their own: a save
+// followed by a load gives back what was saved, Japanese paths included.
+TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
+    const auto utf16 = [](const std::string& text, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const wchar_t c : widen(text)) {
+            const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+            bytes += big_endian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const std::string text = "[rtn1]\r\npath1=C:\\old\\古い.cmd\r\n[mine]\r\nkeep=1\r\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+    } files[] = {
+        {"UTF-16 LE", utf16(text, false)},
+        {"UTF-16 BE", utf16(text, true)},
+        {"UTF-8", "\xEF\xBB\xBF[rtn1]\r\npath1=C:\\old\\\xE5\x8F\xA4\xE3\x81\x84.cmd\r\n[mine]\r\nkeep=1\r\n"},
+        {"a mark before Shift-JIS", "\xEF\xBB\xBF" + text},
+        {"UTF-32 LE", std::string("\xFF\xFE\0\0[\0\0\0", 8)},
+        {"UTF-16 LE mark alone", "\xFF\xFE"},
+        {"UTF-8 mark alone", "\xEF\xBB\xBF"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        put_file_bytes(file, f.bytes);
+        save_settings_whole(form, location());
+        MemoryForm read = loaded(location());
+        EXPECT_EQ(read["ex_path1"].text, "C:\\kept\\予定.cmd");
+        EXPECT_EQ(read["cbH1"].text, "07");
+        // The one mark Windows documents keeps its encoding.
+        if (f.bytes.rfind("\xFF\xFE", 0) == 0) {
+            EXPECT_EQ(file_bytes(file).substr(0, 2), "\xFF\xFE");
+        }
+    }
+    // A UTF-16 file's own values are read, and survive a save.
+    put_file_bytes(file, utf16(text, false));
+    EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\old\\古い.cmd");
+    save_settings_whole(form, location());
+    EXPECT_EQ(location().profile->get_string("mine", "keep", "", file), "1");
+}
+
+// Runs a Unix command (Wine starts Unix programs) until the file it makes
+// is there; Wine gives no handle to wait on.
+void run_unix(std::wstring command, const std::string& makes) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 200 && !file_exists(makes); ++i) Sleep(50);
+}
+
+std::wstring unix_name(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto to_unix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    return to_unix ? widen(to_unix(widen(path).c_str())) : L"";
+}
+
+// A settings file that is a link to a file in another folder stays a link,
+// and the file behind it takes the save; so does a file with two hard links.
+TEST_F(Save, LinksStayLinks) {
+    if (unix_name(file).empty()) GTEST_SKIP() << "makes Unix links: runs under Wine";
+    const std::string real = dir.path("real"), linked = dir.path("linked");
+    std::filesystem::create_directory(real);
+    std::filesystem::create_directory(linked);
+    put_file_bytes(real + "\\target.ini", saved_bytes(old_form));
+    run_unix(L"/bin/ln -s " + unix_name(real + "\\target.ini") + L" " + unix_name(linked) + L"/dorimo.ini",
+             linked + "\\dorimo.ini");
+    ASSERT_TRUE(file_exists(linked + "\\dorimo.ini"));
+    const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini"),
+                                        make_system_profile()};
+    save_settings_whole(form, through_link);
+    EXPECT_EQ(file_bytes(real + "\\target.ini"), saved_bytes(form));
+    EXPECT_EQ(names_in(linked), std::vector<std::string>{"dorimo.ini"});
+
+    // Changed behind the link, the change shows through it: still a link.
+    put_file_bytes(real + "\\target.ini", "[rtn1]\r\nH1=11\r\n");
+    EXPECT_EQ(file_bytes(linked + "\\dorimo.ini"), "[rtn1]\r\nH1=11\r\n");
+
+    const std::string twin = dir.path("twin.ini");
+    put_file_bytes(file, saved_bytes(old_form));
+    ASSERT_TRUE(CreateHardLinkW(widen(twin).c_str(), widen(file).c_str(), nullptr));
+    save_settings_whole(form, location());
+    EXPECT_EQ(file_bytes(twin), saved_bytes(form));
+}
+
+}  // namespace
+}  // namespace dorimo::test
