@@ -115,8 +115,9 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 //     dorimo.ini is as it was and is loaded; the temporary file is never
 //     read and the next save writes over it. Without a dorimo.ini (a first
 //     save) the start shows the defaults: nothing was saved whole yet.
-//  2. A whole dorimo.ini.new beside dorimo.ini (cut before the replace):
-//     the old dorimo.ini is loaded and the new file removed.
+//  2. A whole dorimo.ini.new beside dorimo.ini (cut after the rename from
+//     the temporary name, which is one step, and before the replace): the
+//     old dorimo.ini is whole; it is loaded and the new file removed.
 //  3. A whole dorimo.ini.new and no dorimo.ini (a first save cut before its
 //     move, or a replace cut after the old file went): the new file is moved
 //     into place, write-through, and loaded; where it cannot be moved it is
@@ -128,6 +129,8 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 // new file cannot be made or put in place for another reason than a full
 // disk, writes the keys into the file itself; where the old file is already
 // gone, the new file stays as the only whole copy (the error box; state 3).
+// A save in place is the profile functions' own, as before: cut, it may
+// leave some keys of the file new and the rest old.
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
     const FoundFile found = find_file(settings.wide_path);
     if (!found.bytes) throw EIniFileException(settings.path);
