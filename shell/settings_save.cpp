@@ -122,7 +122,9 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 //     move, or a replace cut after the old file went): the new file is moved
 //     into place, write-through, and loaded; where it cannot be moved it is
 //     loaded where it is, and the next save builds on it, writes the new
-//     dorimo.ini.new over it and moves that into place.
+//     dorimo.ini.new over it and moves that into place. One that cannot
+//     be read either (held by another program) shows the defaults, and
+//     saves are refused until it can be. A folder of the name is left alone.
 //  4. After the replace or move: the new dorimo.ini is loaded.
 //
 // A failing step leaves the file as it was (the error box), or, where the
@@ -152,6 +154,13 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
         // save builds on it and never writes anything less over it.
         old = *kept.bytes;
         kept_copy = true;
+    } else if (!kept.bytes) {
+        // A new file that cannot be read now (another program holds it) was
+        // not loaded either: nothing is saved beside it, as the next start
+        // would throw it away for what the window shows.
+        const DWORD attributes = calls.attributes(new_file);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw EIniFileException(settings.path);
     }
 
     ProfileInMemory memory(old);
@@ -181,7 +190,9 @@ void take_up_unfinished_save(SettingsLocation& settings) {
         DeleteFileW(new_file.c_str());
         return;
     }
-    if (GetFileAttributesW(new_file.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // Only a file is taken up: a folder of the name would block every save.
+    const DWORD kept = GetFileAttributesW(new_file.c_str());
+    if (kept == INVALID_FILE_ATTRIBUTES || (kept & FILE_ATTRIBUTE_DIRECTORY)) return;
     if (MoveFileExW(new_file.c_str(), settings.wide_path.c_str(), MOVEFILE_WRITE_THROUGH)) return;
     settings.path += ".new";
     settings.wide_path = new_file;

@@ -235,10 +235,14 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
         {"cut before the first move or mid-replace", {{"dorimo.ini.new", new_bytes}}, "C:\\kept\\予定.cmd",
          {"dorimo.ini"}},
         {"after", {{"dorimo.ini", new_bytes}}, "C:\\kept\\予定.cmd", {"dorimo.ini"}},
+        {"a folder named as the new file", {{"dorimo.ini.new", "dir"}}, "notepad", {"dorimo.ini.new"}},
     };
     for (const auto& s : states) {
         SCOPED_TRACE(s.state);
-        for (const auto& [name, bytes] : s.files) put_file_bytes(dir.path(name), bytes);
+        for (const auto& [name, bytes] : s.files) {
+            if (bytes == "dir") std::filesystem::create_directory(dir.path(name));
+            else put_file_bytes(dir.path(name), bytes);
+        }
         SettingsLocation start = location();
         take_up_unfinished_save(start);
         EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, s.loads);
@@ -261,6 +265,23 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
     save_settings_whole(shown, location());
     EXPECT_EQ(file_bytes(file), with_profile_value(new_bytes + "[mine]\r\nkeep=1\r\n", "rtn1", "M1", "30"));
     EXPECT_TRUE(others().empty());
+
+    // One that another program holds open can be neither moved nor read: the
+    // start shows the defaults, and a save of them is refused, not written
+    // beside it for the next start to prefer.
+    std::filesystem::remove(file);
+    put_file_bytes(file + ".new", new_bytes);
+    HANDLE held = CreateFileW(widen(file + ".new").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    start = location();
+    take_up_unfinished_save(start);
+    shown = loaded(std::move(start));
+    EXPECT_EQ(shown["ex_path1"].text, "notepad");
+    EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
+    CloseHandle(held);
+    start = location();
+    take_up_unfinished_save(start);
+    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
 }
 
 // Files the profile functions read in an encoding of their own: a save
