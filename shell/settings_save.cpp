@@ -122,7 +122,8 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 //     move, or a replace cut after the old file went): the new file is moved
 //     into place, write-through, and loaded; where it cannot be moved it is
 //     loaded where it is, and the next save builds on it, writes the new
-//     dorimo.ini.new over it and moves that into place. One that cannot
+//     dorimo.ini.new over it and moves that into place (one with a
+//     byte-order mark is written in place, in its encoding). One that cannot
 //     be read either (held by another program) shows the defaults, and
 //     saves are refused until it can be. A folder of the name is left alone.
 //  4. After the replace or move: the new dorimo.ini is loaded.
@@ -151,7 +152,12 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
         }
     } else if (const FoundFile kept = find_file(new_file); kept.exists && kept.bytes) {
         // The only whole copy a broken save left, loaded at the start: the
-        // save builds on it and never writes anything less over it.
+        // save builds on it and never writes anything less over it. One in
+        // an encoding of its own is saved in it, as the file itself would be.
+        if (begins_with_byte_order_mark(*kept.bytes)) {
+            save_settings(form, *make_unicode_path_profile(new_file), settings.path);
+            return;
+        }
         old = *kept.bytes;
         kept_copy = true;
     } else if (!kept.bytes) {

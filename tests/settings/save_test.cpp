@@ -325,6 +325,21 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
     EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\old\\古い.cmd");
     save_settings_whole(form, location());
     EXPECT_EQ(location().profile->get_string("mine", "keep", "", file), "1");
+
+    // So does a kept new file in UTF-16 that the start could not move into
+    // place (a scanner had it open) and loaded where it was.
+    std::filesystem::remove(file);
+    put_file_bytes(file + ".new", utf16(text, false));
+    HANDLE held = CreateFileW(widen(file + ".new").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    SettingsLocation start = location();
+    take_up_unfinished_save(start);
+    CloseHandle(held);
+    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\old\\古い.cmd");
+    save_settings_whole(form, location());
+    start = location();
+    take_up_unfinished_save(start);
+    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
 }
 
 // Runs a Unix command (Wine starts Unix programs) until the file it makes
