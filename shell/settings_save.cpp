@@ -11,6 +11,10 @@ namespace {
 // Settings files are a few kilobytes; anything past this is not read.
 constexpr DWORD kLargestFile = 16u << 20;
 
+// The file the start loads could not be read (another program held it): the
+// window shows the defaults, which no save of this run writes over it.
+bool unread_at_start = false;
+
 // A file as the save finds it, through any links: the file they lead to.
 struct FoundFile {
     bool exists = false;
@@ -124,8 +128,8 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 //     loaded where it is, and the next save builds on it, writes the new
 //     dorimo.ini.new over it and moves that into place (one with a
 //     byte-order mark is written in place, in its encoding). One that cannot
-//     be read either (held by another program) shows the defaults, and
-//     saves are refused until it can be. A folder of the name is left alone.
+//     be read either (held by another program) shows the defaults, and every
+//     save of the run is refused. A folder of the name is left alone.
 //  4. After the replace or move: the new dorimo.ini is loaded.
 //
 // A failing step leaves the file as it was (the error box), or, where the
@@ -135,6 +139,7 @@ DWORD put_in_place(SaveFileCalls& calls, const std::wstring& file, const std::ws
 // A save in place is the profile functions' own, as before: cut, it may
 // leave some keys of the file new and the rest old.
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
+    if (unread_at_start) throw EIniFileException(settings.path);
     const FoundFile found = find_file(settings.wide_path);
     if (!found.bytes) throw EIniFileException(settings.path);
     const std::wstring& file = found.path;
@@ -160,13 +165,6 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
         }
         old = *kept.bytes;
         kept_copy = true;
-    } else if (!kept.bytes) {
-        // A new file that cannot be read now (another program holds it) was
-        // not loaded either: nothing is saved beside it, as the next start
-        // would throw it away for what the window shows.
-        const DWORD attributes = calls.attributes(new_file);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            throw EIniFileException(settings.path);
     }
 
     ProfileInMemory memory(old);
@@ -188,7 +186,9 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     save_settings(form, *settings.profile, settings.path);
 }
 
-void take_up_unfinished_save(SettingsLocation& settings) {
+namespace {
+
+void take_up_kept_copy(SettingsLocation& settings) {
     const std::wstring new_file = settings.wide_path + L".new";
     const DWORD attributes = GetFileAttributesW(settings.wide_path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND) return;
@@ -203,6 +203,14 @@ void take_up_unfinished_save(SettingsLocation& settings) {
     settings.path += ".new";
     settings.wide_path = new_file;
     settings.profile = make_unicode_path_profile(new_file);
+}
+
+}  // namespace
+
+void take_up_unfinished_save(SettingsLocation& settings) {
+    take_up_kept_copy(settings);
+    const DWORD attributes = GetFileAttributesW(settings.wide_path.c_str());
+    unread_at_start = !find_file(settings.wide_path).bytes && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 namespace {

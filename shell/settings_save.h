@@ -46,6 +46,9 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
 // replace left beside the settings file is removed; where the settings file
 // itself is missing, the new file is the newest whole copy and is moved into
 // its place, or, where it cannot be moved, the location names it instead.
+// Where the file the location names is there but cannot be read (another
+// program holds it), every save of the run is refused: the window shows the
+// defaults, not the file's settings.
 void take_up_unfinished_save(SettingsLocation& settings);
 
 }  // namespace dorimo

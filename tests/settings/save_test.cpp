@@ -266,22 +266,27 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
     EXPECT_EQ(file_bytes(file), with_profile_value(new_bytes + "[mine]\r\nkeep=1\r\n", "rtn1", "M1", "30"));
     EXPECT_TRUE(others().empty());
 
-    // One that another program holds open can be neither moved nor read: the
-    // start shows the defaults, and a save of them is refused, not written
-    // beside it for the next start to prefer.
+    // A file the start cannot read (another program holds it; a kept new
+    // file can then not be moved either) shows the defaults: no save of the
+    // run writes them over it, even once it is let go.
     std::filesystem::remove(file);
-    put_file_bytes(file + ".new", new_bytes);
-    HANDLE held = CreateFileW(widen(file + ".new").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    start = location();
-    take_up_unfinished_save(start);
-    shown = loaded(std::move(start));
-    EXPECT_EQ(shown["ex_path1"].text, "notepad");
-    EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
-    CloseHandle(held);
-    start = location();
-    take_up_unfinished_save(start);
-    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
+    for (const std::string& name : {file, file + ".new"}) {
+        SCOPED_TRACE(name);
+        put_file_bytes(name, new_bytes);
+        HANDLE held = CreateFileW(widen(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        start = location();
+        take_up_unfinished_save(start);
+        shown = loaded(std::move(start));
+        EXPECT_EQ(shown["ex_path1"].text, "notepad");
+        EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
+        CloseHandle(held);
+        EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
+        start = location();
+        take_up_unfinished_save(start);
+        EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
+        std::filesystem::remove(file);
+    }
 }
 
 // Files the profile functions read in an encoding of their own: a save
