@@ -506,7 +506,10 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
 void TForm1::FormCreate() {
     SettingsLocation settings = settings_beside_program();
     take_up_unfinished_save(settings);
-    load_settings(*this, *settings.profile, settings.path);
+    // Without a file every key would be looked for in vain, one file access
+    // each: the controls already hold what such a load gives them.
+    if (GetFileAttributesW(settings.wide_path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        load_settings(*this, *settings.profile, settings.path);
 }
 
 void TForm1::btnSAVEClick() {

@@ -2,14 +2,19 @@
 # Prints the program's figures beside its floor (the same window from the same
 # layout table and resources, and nothing else: bench/floor.cpp) and Wine's
 # notepad.exe: start-up, memory, idle CPU, executable size and the log's cost
-# per line. Figures only; it never fails on speed. --quick: 3 runs and 10 s of
-# idle, for trying it out.
-#   scripts/bench.sh [--quick]
+# per line. Figures only; it never fails on speed. Start-up is timed in pairs
+# of the program and its floor; the figure is the median of the pairs' ratios
+# with its quartiles. --quick: 3 pairs and 10 s of idle, for trying it out;
+# --start-up: 21 pairs and nothing else.
+#   scripts/bench.sh [--quick | --start-up]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=11 idle=60 lines=20000
-if [ "${1:-}" = "--quick" ]; then runs=3 idle=10 lines=${BENCH_LINES:-20000}; fi
+pairs=21 idle=60 lines=20000
+case "${1:-}" in
+--quick) pairs=3 idle=10 lines=${BENCH_LINES:-20000} ;;
+--start-up) idle=0 lines=0 ;;
+esac
 
 out=build/bench
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null 2>&1
@@ -24,6 +29,7 @@ start_xvfb
 
 notepad='C:\windows\notepad.exe'
 [ -f "$WINEPREFIX/drive_c/windows/notepad.exe" ] || notepad='C:\windows\system32\notepad.exe'
-echo "dorimo.exe, its floor and $notepad under $(wine --version), $(nproc) cores, $runs runs"
+echo "dorimo.exe, its floor and $notepad under $(wine --version), $(nproc) cores, $pairs pairs, load $(cut -d' ' -f1-3 /proc/loadavg)"
 wine "$out/bench.exe" "$(winepath -w "$out/dorimo.exe")" "$(winepath -w "$out/dorimo_floor.exe")" "$notepad" \
-    "$runs" "$idle" "$lines"
+    "$pairs" "$idle" "$lines"
+echo "load at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -18,6 +18,15 @@ void load_libraries_from_system_folder();
 // the search path; null when it cannot be loaded.
 HMODULE load_system_library(const wchar_t* name);
 
+// A function of a library from the system folder, which is loaded when the
+// function is first asked for rather than at start; null when either is
+// missing.
+template <typename Function>
+Function system_function(const wchar_t* library, const char* name) {
+    const HMODULE module = load_system_library(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 class FileChooser {
 public:
     // Shows the dialog owned by `owner`, placed on the monitor of `placed_by`.

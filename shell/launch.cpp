@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "file_chooser.h"
 #include "text_rules.h"
 #include "wide_text.h"
 
@@ -40,7 +41,10 @@ std::optional<std::string> open_through_shell(HWND owner, const std::string& pro
     info.lpFile = file.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOW;
-    if (ShellExecuteExW(&info)) return std::nullopt;
+    // The shell's library is loaded at the first open, not at start.
+    static const auto execute = system_function<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (!execute) return system_message(ERROR_PROC_NOT_FOUND);
+    if (execute(&info)) return std::nullopt;
     return system_message(GetLastError());
 }
 

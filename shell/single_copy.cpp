@@ -105,6 +105,9 @@ bool ask_to_show(bool& other_rights) {
     return false;
 }
 
+// The asking step; tests put a fake one in its place.
+bool (*ask_running_copy)(bool& other_rights) = ask_to_show;
+
 enum class Waited { Ours, Shown, Unanswered };
 
 // Waits for the lock up to the time given, asking meanwhile, if asked to,
@@ -115,7 +118,7 @@ Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, bool& other_rights) 
     for (;;) {
         const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
-        if (ask && ask_to_show(other_rights)) return Waited::Shown;
+        if (ask && ask_running_copy(other_rights)) return Waited::Shown;
         if (other_rights || GetTickCount() - start > patience) return Waited::Unanswered;
     }
 }
@@ -143,6 +146,8 @@ bool tell_already_running(const std::wstring& path, Reason reason) {
 }  // namespace
 
 std::wstring settings_lock_name(const std::wstring& folder) { return name_of(key_of(folder)); }
+
+void replace_show_request_for_tests(bool (*ask)(bool& other_rights)) { ask_running_copy = ask ? ask : ask_to_show; }
 
 bool claim_settings_file(const std::wstring& path) {
     own_key = key_of(folder_of(path));

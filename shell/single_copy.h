@@ -19,6 +19,11 @@ bool claim_settings_file(const std::wstring& path);
 // folder (short names, other drive letters, letter case).
 std::wstring settings_lock_name(const std::wstring& folder);
 
+// For tests: the step that asks the running copy to show itself replaced by
+// `ask` (null: the real one again). It answers whether the copy showed
+// itself, and sets `other_rights` when the copy refused to be asked.
+void replace_show_request_for_tests(bool (*ask)(bool& other_rights));
+
 // The window message by which another start asks the running copy to show
 // itself; its parameters name the settings file.
 UINT show_request_message();

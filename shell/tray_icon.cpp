@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "file_chooser.h"
+
 namespace dorimo {
 
 const CHAR kTrayTip[64] = "ドリモ玉";
@@ -18,8 +20,11 @@ void fill_notify_record(NotifyRecord& record, HWND window, HICON icon) {
     record.hIcon = icon;
 }
 
+// The shell's library (and the libraries it brings along) is loaded when the
+// icon is first asked for, not at start.
 BOOL notify_icon(DWORD request, NotifyRecord& record) {
-    return Shell_NotifyIconA(request, reinterpret_cast<PNOTIFYICONDATAA>(&record));
+    static const auto notify = system_function<decltype(&Shell_NotifyIconA)>(L"shell32.dll", "Shell_NotifyIconA");
+    return notify && notify(request, reinterpret_cast<PNOTIFYICONDATAA>(&record));
 }
 
 }  // namespace dorimo

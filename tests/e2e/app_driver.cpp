@@ -206,7 +206,13 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     WaitForInputIdle(process_.hProcess, 10000);
     wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(application_window()) || wait_for_message_box(0); },
              5000);
-    if (!form_) throw std::runtime_error("the window did not appear");
+    if (!form_) {  // no destructor runs for an App never made: the program ends here
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 3000);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+        throw std::runtime_error("the window did not appear");
+    }
 }
 
 App::~App() {

@@ -91,6 +91,19 @@ Ink ink(const Capture& c, RECT area, COLORREF background, COLORREF text) {
     return found;
 }
 
+// The pixels of a control that are clearly blue.
+int blue_pixels(HWND control) {
+    const Capture c(control);
+    int blue = 0;
+    for (int y = 0; y < c.height(); ++y) {
+        for (int x = 0; x < c.width(); ++x) {
+            const COLORREF p = c.at(x, y);
+            blue += GetBValue(p) > GetRValue(p) + 128 && GetBValue(p) > GetGValue(p) + 128;
+        }
+    }
+    return blue;
+}
+
 // The box a drop-down list edits its text in, or the box itself.
 HWND text_box(HWND control) {
     HWND edit = FindWindowExA(control, nullptr, "Edit", nullptr);
@@ -263,24 +276,54 @@ TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     }
 }
 
-// A dark colour scheme for one test, the user's own again afterwards.
-class DarkScheme : public ::testing::Test {
+// A colour scheme for one test, the user's own again afterwards.
+class Scheme : public ::testing::Test {
 protected:
     static constexpr int kElements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
                                         COLOR_SCROLLBAR, COLOR_GRAYTEXT};
     static constexpr int kCount = sizeof kElements / sizeof kElements[0];
 
-    void SetUp() override {
+    void use(const COLORREF (&colours)[kCount]) {
         for (int i = 0; i < kCount; ++i) saved_[i] = GetSysColor(kElements[i]);
-        const COLORREF dark[kCount] = {RGB(0, 0, 0),       RGB(255, 255, 255), RGB(48, 48, 48),
-                                       RGB(240, 240, 240), RGB(64, 64, 64),    RGB(160, 160, 160)};
-        ASSERT_TRUE(SetSysColors(kCount, kElements, dark));
+        ASSERT_TRUE(SetSysColors(kCount, kElements, colours));
     }
     void TearDown() override { SetSysColors(kCount, kElements, saved_); }
 
 private:
     COLORREF saved_[kCount] = {};
 };
+
+class DarkScheme : public Scheme {
+protected:
+    void SetUp() override {
+        use({RGB(0, 0, 0), RGB(255, 255, 255), RGB(48, 48, 48), RGB(240, 240, 240), RGB(64, 64, 64),
+             RGB(160, 160, 160)});
+    }
+};
+
+// A white window with a dark face: whether blue can be read on a label
+// depends on which of the two is taken for its background.
+class DarkFaceWhiteWindow : public Scheme {
+protected:
+    void SetUp() override {
+        use({RGB(255, 255, 255), RGB(0, 0, 0), RGB(48, 48, 48), RGB(240, 240, 240), RGB(64, 64, 64),
+             RGB(160, 160, 160)});
+    }
+};
+
+// The blue day headings are weighed against their own background, the face:
+// on a dark face they take the scheme's text colour, whatever the window's.
+TEST_F(DarkFaceWhiteWindow, TheDayHeadingsAreWeighedAgainstTheFace) {
+    App app;
+    for (const char* name : {"Label8", "Label7"}) {
+        HWND heading = app.control(name);
+        EXPECT_TRUE(wait_for([&] {
+            const Capture c(heading);
+            return ink(c, {0, 0, c.width(), c.height()}, GetSysColor(COLOR_BTNFACE), 0).pixels > 10;
+        })) << name << " does not show";
+        EXPECT_EQ(blue_pixels(heading), 0) << name << " is blue on the dark face";
+    }
+}
 
 TEST_F(DarkScheme, TheLogAndTheCheckBoxCaptionAreReadable) {
     App app;
@@ -337,18 +380,7 @@ TEST(HeadingColour, BlueOnlyWhereItCanBeRead) {
     // The program asks with the scheme's face and high contrast as they are
     // (a light face and no high contrast here): blue.
     App app;
-    HWND sunday = app.control("Label8");
-    EXPECT_TRUE(wait_for([&] {
-        const Capture c(sunday);
-        int blue_pixels = 0;
-        for (int y = 0; y < c.height(); ++y) {
-            for (int x = 0; x < c.width(); ++x) {
-                const COLORREF p = c.at(x, y);
-                blue_pixels += GetBValue(p) > GetRValue(p) + 128 && GetBValue(p) > GetGValue(p) + 128;
-            }
-        }
-        return blue_pixels > 10;
-    })) << "the heading is not blue";
+    EXPECT_TRUE(wait_for([&] { return blue_pixels(app.control("Label8")) > 10; })) << "the heading is not blue";
 }
 
 // High contrast on for one test (in the user's settings, where the program

@@ -303,6 +303,55 @@ TEST(Browse, TheDialogPutsThePathInTheBoxAndRemembersItPerSlot) {
     EXPECT_EQ(app.text("ex_path2"), "notepad");
 }
 
+// Libraries loaded after the start by name, by the program or by a system
+// library (played by a hook's), come from the system folder only: planted
+// under their names beside the program and in a folder the file dialog
+// browses, none is loaded. Wine is told to prefer planted libraries to its
+// own; it resolves its own libraries' delayed imports (uxtheme, msimg32)
+// beside the program whatever the program asks, so those are not planted.
+TEST(Browse, LibrariesPlantedBesideTheProgramOrInABrowsedFolderAreNeverLoaded) {
+    const std::vector<std::string> names = {"comdlg32.dll", "winspool.drv", "compstui.dll",
+                                            "oleacc.dll",   "oleaut32.dll", "dwmapi.dll"};
+    App::Options options;
+    options.folder = new_temp_folder();
+    const std::string browsed = new_temp_folder(), hook = new_temp_folder() + "\\hook.dll";
+    std::string planted;
+    for (const std::string& name : names) {
+        for (const std::string& folder : {options.folder, browsed}) copy_program("marker_library.dll", to_wide(folder + "\\" + name));
+        planted += (planted.empty() ? "" : ",") + name.substr(0, name.find('.'));
+    }
+    char overrides[1024] = {};
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", (std::string(overrides) + ";" + planted + "=n,b").c_str());
+    App app(options);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides);
+
+    // A reader asks (the readers' libraries), the dialog opens and browses,
+    // and meanwhile a system library loads one by name.
+    EXPECT_TRUE(wait_for([&] { return SendMessageA(app.control("btnGO1"), WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT)) != 0; }));
+    app.post_click("BitBtn1");
+    const HWND dialog = app.wait_for_message_box();
+    ASSERT_NE(dialog, nullptr);
+    type_into_dialog(dialog, to_wide(browsed + "\\"));
+    copy_program("marker_library.dll", to_wide(hook));
+    const HMODULE library = LoadLibraryA(hook.c_str());
+    ASSERT_NE(library, nullptr);
+    const HHOOK hooked = SetWindowsHookExA(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                                              GetProcAddress(library, "load_by_name"))),
+                                           library, GetWindowThreadProcessId(app.form(), nullptr));
+    ASSERT_NE(hooked, nullptr);
+    PostMessageA(dialog, WM_NULL, 0, 0);
+    EXPECT_TRUE(wait_for([&] { return GetFileAttributesA((hook + ".asked").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    UnhookWindowsHookEx(hooked);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
+    for (const std::string& folder : {options.folder, browsed}) {
+        for (const std::string& name : names)
+            EXPECT_EQ(GetFileAttributesA((folder + "\\" + name + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+                << folder << "\\" << name;
+    }
+}
+
 TEST(Tray, TheButtonHidesTheWindowBehindOneIcon) {
     App app;
     ASSERT_TRUE(tray_icons().empty());

@@ -8,12 +8,19 @@ add_executable(e2e_tests
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout oleacc oleaut32 ole32)
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(e2e_tests dorimo show_probe dorimo_floor)
+add_dependencies(e2e_tests dorimo show_probe dorimo_floor marker_library)
 
 # A program the launch tests open: it records how it was started.
 add_executable(show_probe WIN32 e2e/show_probe.cpp)
 target_link_libraries(show_probe PRIVATE dorimo_flags)
 set_target_properties(show_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# A library the tests plant under the names of system ones: it tells when it
+# is loaded.
+add_library(marker_library SHARED e2e/marker_library.cpp)
+target_link_libraries(marker_library PRIVATE dorimo_flags)
+target_link_options(marker_library PRIVATE -Wl,--kill-at)
+set_target_properties(marker_library PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 # Each run under Wine has a prefix and a display of its own (own_prefix.sh),
 # so that they go side by side: the end-to-end tests in shards, the soak run
 # and the pass at another resolution.

@@ -298,7 +298,7 @@ TEST(Window, WithoutAFileBesideItTheSaveWritesInPlaceAndAReadOnlyFileIsRefused) 
     app.set_text("cbH2", "9");
     app.post_click("btnSAVE");
     EXPECT_TRUE(wait_for([&] { return read_file(app.ini_path()) == saved_ini({{"H2", "9"}}); }));
-    ASSERT_EQ(app.wait_for_message_box(0), nullptr);
+    ASSERT_EQ(app.wait_for_message_box(2000), nullptr);
 
     ASSERT_TRUE(SetFileAttributesA(app.ini_path().c_str(), FILE_ATTRIBUTE_READONLY));
     app.set_text("cbH2", "8");
@@ -462,14 +462,14 @@ TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
                 CloseHandle(pi.hProcess);
             }
         } ended{pi};
-        HWND box = nullptr;
-        wait_for([&] {
-            for (HWND w : process_windows(pi.dwProcessId, "#32770")) box = w;
-            return box != nullptr;
-        });
+        const HWND box = wait_for_message_box(pi.dwProcessId, 15000);
         ASSERT_NE(box, nullptr);
         std::wstring text;
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += wide_text(c);
+        wait_for([&] {  // shown, and then filled in
+            text.clear();
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) text += wide_text(c);
+            return text.find(test_case.says.back()) != std::wstring::npos;
+        });
         EXPECT_EQ(wide_text(box), from_cp932("ドリモ玉"));
         for (const std::wstring& part : test_case.says)
             EXPECT_NE(text.find(part), std::wstring::npos) << std::string(part.begin(), part.end());
@@ -695,6 +695,14 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
         }
         std::sort(names.begin(), names.end());
         EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "two controls share a name";
+        // Labels read as their captions: the day headings, 登録1 to 登録5 and the rest.
+        for (const dorimo::ControlSpec& c : dorimo::form_layout()) {
+            if (c.kind != dorimo::Kind::Label) continue;
+            IAccessible* object = reader_object(app.control(c.name));
+            ASSERT_NE(object, nullptr) << c.name;
+            EXPECT_EQ(hear(object).name, c.text) << c.name;
+            object->Release();
+        }
 
         // The toggle's name follows its caption, which stays as it was.
         IAccessible* toggle = reader_object(app.control("btnGO1"));
@@ -895,6 +903,48 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
         CloseHandle(global);
         if (local) CloseHandle(local);
     }
+}
+
+// A running copy of other rights refuses the show request: the second start
+// says so at once, after one request, not after the whole wait for a copy
+// that is still starting (10 s). Wine has no rights between processes; the
+// refusal is played here, in the test's own process, the lock held by its
+// main thread while another one claims the settings.
+int requests = 0;
+bool refuse(bool& other_rights) {
+    ++requests;
+    other_rights = true;
+    return false;
+}
+struct Claim {
+    std::wstring settings;
+    bool claimed = true;
+};
+DWORD WINAPI claim(void* c) {
+    static_cast<Claim*>(c)->claimed = dorimo::claim_settings_file(static_cast<Claim*>(c)->settings);
+    return 0;
+}
+
+TEST(Window, ASecondStartRefusedByACopyOfOtherRightsSaysSoAtOnce) {
+    const std::wstring folder = to_wide(new_temp_folder()) + L"\\";
+    const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
+    ASSERT_NE(held, nullptr);
+    dorimo::replace_show_request_for_tests(refuse);
+    Claim second{folder + L"dorimo.ini"};
+    const DWORD start = GetTickCount();
+    const HANDLE thread = CreateThread(nullptr, 0, claim, &second, 0, nullptr);
+    const HWND box = wait_for_message_box(GetCurrentProcessId(), 15000);
+    const DWORD took = GetTickCount() - start;
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(message_box_text(box).find("別の権限"), std::string::npos) << message_box_text(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(held);
+    dorimo::replace_show_request_for_tests(nullptr);
+    EXPECT_FALSE(second.claimed);
+    EXPECT_EQ(requests, 1);
+    EXPECT_LT(took, 5000u) << "the box came after the whole wait";
 }
 
 }  // namespace
