@@ -111,9 +111,12 @@ void expect_whole(HWND box, const std::string& text, const std::string& name) {
     EXPECT_LT(end, area.right) << name << " " << text << " is cut";
 }
 
+// The resolution asked for, in DORIMO_TEST_DPI (under Wine own_prefix.sh
+// sets the screen's and names it there).
 TEST(AnyResolution, TheScreenHasTheResolutionAskedFor) {
     const char* asked = std::getenv("DORIMO_TEST_DPI");
-    EXPECT_EQ(dpi(), asked ? std::atoi(asked) : 96);
+    if (!asked) GTEST_SKIP() << "no resolution asked for in DORIMO_TEST_DPI; the screen has " << dpi();
+    EXPECT_EQ(dpi(), std::atoi(asked));
 }
 
 // The x of each character of a box's text.
