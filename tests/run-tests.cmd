@@ -12,6 +12,13 @@ set "logs=%here%logs"
 set "only=%~1"
 set /a passed=0, failed=0, skipped=0, ran=0
 if not exist "%logs%" mkdir "%logs%"
+
+rem What the parts' programs start, beside them.
+set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe"
+for %%f in (%beside%) do if not exist "%here%%%f" (
+    echo run-tests: %%f is missing beside run-tests.cmd: unzip the whole bundle
+    exit /b 2
+)
 for /f "tokens=3" %%a in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP') do set "system_code_page=%%a"
 
 rem The parts: name, what it needs of the system (- for nothing), shard
