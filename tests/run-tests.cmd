@@ -15,8 +15,10 @@ if not exist "%logs%" mkdir "%logs%"
 
 rem What the parts' programs start, beside them.
 set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe"
-for %%f in (%beside%) do if not exist "%here%%%f" (
-    echo run-tests: %%f is missing beside run-tests.cmd: unzip the whole bundle
+set "missing="
+for %%f in (%beside%) do call :check_beside %%f
+if defined missing (
+    echo run-tests: %missing% is missing beside run-tests.cmd: unzip the whole bundle
     exit /b 2
 )
 for /f "tokens=3" %%a in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP') do set "system_code_page=%%a"
@@ -90,6 +92,11 @@ popd
 set /a skipped+=part_skipped
 echo -- %name%: %part_skipped% skipped: %why%
 > "%log%" echo skipped: %why%
+exit /b 0
+
+rem :check_beside PROGRAM
+:check_beside
+if not exist "%here%%~1" set "missing=%~1"
 exit /b 0
 
 rem A program that ends badly with no failed case (a crash, a failed set-up),
