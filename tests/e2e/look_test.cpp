@@ -252,10 +252,10 @@ TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     RECT before;
     GetWindowRect(app.form(), &before);
     for (const int to : {144, 120}) {
-        // Sent from this process the message's rectangle does not reach the
-        // program (Wine passes an empty one): the window keeps its corner.
-        RECT none{};
-        SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&none));
+        // Sent from this process the message can carry no rectangle (a
+        // pointer into this process means nothing in the program's): the
+        // window keeps its corner.
+        SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
         expect_laid_out(app, to);
         RECT now;
         GetWindowRect(app.form(), &now);
