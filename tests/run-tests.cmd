@@ -57,7 +57,6 @@ set "command=%~4 %~5"
 set "why="
 if "%~2"=="codepage" call :needs_code_page
 if "%~2"=="fulldrive" call :needs_full_drive
-if "%~2"=="resolution" call :resolution_note
 pushd "%here%"
 if defined why goto :skip_part
 if "%~3"=="-" goto :unsharded
@@ -67,6 +66,7 @@ for /f "tokens=1,2 delims=/" %%i in ("%~3") do (
 )
 :unsharded
 echo -- %name%: %command%
+if "%~2"=="resolution" call :resolution_note
 %command% > "%log%" 2>&1
 set "rc=%errorlevel%"
 set "GTEST_TOTAL_SHARDS="
