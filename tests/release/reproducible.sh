@@ -40,6 +40,9 @@ for name in ("run-tests.cmd", "dorimo.exe", "core_tests.exe", "settings_tests.ex
 assert z.read("dorimo.exe") == open(program, "rb").read(), "the bundle's dorimo.exe is not the release's"
 runner = z.read("run-tests.cmd")
 assert b"\n" not in runner.replace(b"\r\n", b""), "run-tests.cmd: a line end that is not CRLF"
+# The test command's runs under Wine run the same runner and programs.
+for name in z.namelist():
+    assert z.read(name) == open("build/win/" + name, "rb").read(), name + " differs from build/win's"
 PY
 
 python3 - "dist/$zip" "$version" <<'PY'
