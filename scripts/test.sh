@@ -1,9 +1,10 @@
 #!/bin/bash
-# Installs what is missing, builds, and runs every test. Two lines of work go
-# side by side once the build is done:
+# Installs what is missing, builds, and runs every test. Three lines of work
+# go side by side once the build is done:
 # - natively: the unit tests, the same under the sanitizers, a short fuzzing
-#   run, the release package built twice (the same bytes both times) and the
-#   Linux install;
+#   run and the workflow's lint;
+# - the release package and the test bundle built twice (the same bytes both
+#   times), then the Linux install;
 # - under Wine: the unit tests, the end-to-end tests of the real program in
 #   shards, the pass at 144 pixels per inch and a two-minute soak run, each
 #   in a prefix and on a display of its own.
@@ -41,7 +42,10 @@ native() {
     part native-tests ctest --test-dir build/host -V &&
     part sanitizers bash scripts/sanitize.sh -V &&
     part fuzzing bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}" &&
-    part workflow-lint bash scripts/lint-workflows.sh &&
+    part workflow-lint bash scripts/lint-workflows.sh
+}
+
+release() {
     part release-twice bash tests/release/reproducible.sh &&
     part linux-install bash tests/release/install_test.sh
 }
@@ -55,9 +59,11 @@ windows() {
 }
 
 native & native_pid=$!
+release & release_pid=$!
 windows & windows_pid=$!
 rc=0
 wait "$native_pid" || rc=1
+wait "$release_pid" || rc=1
 wait "$windows_pid" || rc=1
 
 echo "== times (s): set-up and build $built"
