@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Writes the release package: <dist>/dorimo-<version>.zip holding dorimo.exe
-and readme.txt, and <dist>/dorimo-<version>.zip.sha256.
+and readme.txt, and <dist>/dorimo-<version>.zip.sha256. With --tests, the
+test bundle instead: <dist>/dorimo-<version>-tests.zip (and its .sha256)
+holding the runner run-tests.cmd (CRLF line ends), the test programs its parts
+run and the programs it names beside them, all taken from the build folder.
 
 readme.txt comes from a UTF-8 template with @VERSION@ in it and is written in
 Shift-JIS (code page 932) with CRLF line ends. The zip's entries carry the
@@ -9,9 +12,11 @@ hold when it is not set) and fixed attributes, so the same inputs give the
 same bytes.
 
   make_package.py <version> <dorimo.exe> <readme template> <dist folder>
+  make_package.py --tests <version> <build folder> <run-tests.cmd> <dist folder>
 """
 import hashlib
 import os
+import re
 import sys
 import time
 import zipfile
@@ -38,15 +43,13 @@ def entry(name):
     return info
 
 
-def main(version, exe, template, dist):
+def write_zip(dist, name, files):
+    """files: (name in the zip, bytes) pairs, written in the order given."""
     os.makedirs(dist, exist_ok=True)
-    name = "dorimo-%s.zip" % version
     path = os.path.join(dist, name)
-    with open(exe, "rb") as f:
-        program = f.read()
     with zipfile.ZipFile(path, "w") as z:
-        z.writestr(entry("dorimo.exe"), program, compresslevel=9)
-        z.writestr(entry("readme.txt"), readme_bytes(template, version), compresslevel=9)
+        for entry_name, data in files:
+            z.writestr(entry(entry_name), data, compresslevel=9)
     with open(path, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()
     with open(path + ".sha256", "w") as f:
@@ -54,7 +57,37 @@ def main(version, exe, template, dist):
     print("%s  %d bytes  sha256 %s" % (path, os.path.getsize(path), digest))
 
 
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def main(version, exe, template, dist):
+    write_zip(dist, "dorimo-%s.zip" % version,
+              [("dorimo.exe", read(exe)), ("readme.txt", readme_bytes(template, version))])
+
+
+def runner_programs(runner_text):
+    """The programs the runner's parts run ("call :part NAME NEEDS SHARD
+    PROGRAM ...") and those it names beside them (set "beside=...")."""
+    programs = re.findall(r'^call :part\s+\S+\s+\S+\s+\S+\s+(\S+)', runner_text, re.M)
+    beside = re.search(r'^set "beside=([^"]*)"', runner_text, re.M)
+    if not programs or not beside:
+        sys.exit("make_package.py: no parts or no programs beside them in the runner")
+    return sorted(set(programs) | set(beside.group(1).split()))
+
+
+def main_tests(version, build, runner, dist):
+    text = read(runner).decode("ascii").replace("\r\n", "\n")
+    files = [(name, read(os.path.join(build, name))) for name in runner_programs(text)]
+    files.append(("run-tests.cmd", text.replace("\n", "\r\n").encode("ascii")))
+    write_zip(dist, "dorimo-%s-tests.zip" % version, files)
+
+
 if __name__ == "__main__":
-    if len(sys.argv) != 5:
+    if len(sys.argv) == 6 and sys.argv[1] == "--tests":
+        main_tests(*sys.argv[2:])
+    elif len(sys.argv) == 5:
+        main(*sys.argv[1:])
+    else:
         sys.exit(__doc__)
-    main(*sys.argv[1:])

@@ -1,6 +1,9 @@
 #!/bin/bash
 # Builds the release and writes dist/dorimo-<version>.zip (dorimo.exe and
-# readme.txt) and its SHA-256 checksum, dist/dorimo-<version>.zip.sha256.
+# readme.txt) and its SHA-256 checksum, dist/dorimo-<version>.zip.sha256;
+# and the test bundle for Windows, dist/dorimo-<version>-tests.zip (the
+# runner run-tests.cmd, the program and every Windows test program, from the
+# build of scripts/build.sh --tests) with its .sha256.
 # The version is the CMake project's. Two builds of the same sources give the
 # same bytes, wherever and whenever they are made: the zip's entries are
 # dated by the last commit (or SOURCE_DATE_EPOCH when it is set).
@@ -18,3 +21,5 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; t
     export SOURCE_DATE_EPOCH
 fi
 python3 scripts/make_package.py "$version" "$out/dorimo.exe" package/readme.txt dist
+bash scripts/build.sh --windows-tests >/dev/null
+python3 scripts/make_package.py --tests "$version" build/win tests/run-tests.cmd dist

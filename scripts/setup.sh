@@ -34,3 +34,18 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen
 fi
+
+# The workflows' linter (scripts/lint-workflows.sh), from the npm registry,
+# with Debian's Node.js and npm where the machine has none.
+if ! command -v action-validator >/dev/null; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "action-validator is missing (run as root to install it)" >&2
+        exit 1
+    fi
+    if ! command -v npm >/dev/null; then
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -q
+        apt-get install -y -q --no-install-recommends nodejs npm
+    fi
+    npm install -g --no-fund --no-audit @action-validator/cli@0.6.0 @action-validator/core@0.6.0
+fi

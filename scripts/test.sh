@@ -1,14 +1,19 @@
 #!/bin/bash
-# Installs what is missing, builds, and runs every test. Two lines of work go
-# side by side once the build is done:
+# Installs what is missing, builds, and runs every test. Three lines of work
+# go side by side once the build is done:
 # - natively: the unit tests, the same under the sanitizers, a short fuzzing
-#   run, the release package built twice (the same bytes both times) and the
-#   Linux install;
+#   run and the workflow's lint;
+# - the release package and the test bundle built twice (the same bytes both
+#   times), then the Linux install;
 # - under Wine: the unit tests, the end-to-end tests of the real program in
 #   shards, the pass at 144 pixels per inch and a two-minute soak run, each
 #   in a prefix and on a display of its own.
 # Each part's output goes to build/test-logs/<part>.log and is shown when the
-# part fails; at the end, the time each part took.
+# part fails; at the end, the time each part took and one line with the test
+# cases of every part: "N passed, M failed" (", K skipped" where some were).
+# The unit tests count their cases, each run under Wine its runner's
+# (run-tests.cmd); each shell test (the fuzzing run, the release built twice,
+# the Linux install, the workflow's lint) counts as one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -34,9 +39,13 @@ part() {
 }
 
 native() {
-    part native-tests ctest --test-dir build/host --output-on-failure &&
-    part sanitizers bash scripts/sanitize.sh &&
+    part native-tests ctest --test-dir build/host -V &&
+    part sanitizers bash scripts/sanitize.sh -V &&
     part fuzzing bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}" &&
+    part workflow-lint bash scripts/lint-workflows.sh
+}
+
+release() {
     part release-twice bash tests/release/reproducible.sh &&
     part linux-install bash tests/release/install_test.sh
 }
@@ -46,13 +55,15 @@ windows() {
     wine_prefix_ready
     wineserver -w  # the prefix settled before the runs copy it
     start_xvfb
-    part windows-tests ctest --test-dir build/win -j4 --output-on-failure
+    part windows-tests ctest --test-dir build/win -j4 -V
 }
 
 native & native_pid=$!
+release & release_pid=$!
 windows & windows_pid=$!
 rc=0
 wait "$native_pid" || rc=1
+wait "$release_pid" || rc=1
 wait "$windows_pid" || rc=1
 
 echo "== times (s): set-up and build $built"
@@ -61,5 +72,26 @@ sort -k2 -n -r "$logs/times" | while read -r name seconds result; do
 done
 grep -h '^ *[0-9]*/[0-9]* Test *#' "$logs/windows-tests.log" 2>/dev/null | sed 's/^ */   under Wine: /' || true
 echo "   whole run        $((SECONDS - start))"
-[ "$rc" = 0 ] && echo "== every test passed" || echo "== some tests FAILED"
+
+# The cases of each part that ran: GoogleTest's closing lines (ctest -V puts
+# "N: " before them), the runner's last line, or one case for a shell test.
+# A part that failed with no failed case counted (a crash, a time-out) counts
+# one failure.
+read -r passed failed skipped < <(
+    while read -r name seconds result; do
+        case $name in
+            native-tests | sanitizers)
+                sed -nE 's/^([0-9]+: )?\[  (PASSED|FAILED|SKIPPED) +\] ([0-9]+) tests?[.,].*/\2 \3/p' "$logs/$name.log" ;;
+            windows-tests)
+                sed -nE 's/^[0-9]+: ([0-9]+) passed, ([0-9]+) failed, ([0-9]+) skipped\r?$/PASSED \1\nFAILED \2\nSKIPPED \3/p' \
+                    "$logs/$name.log" ;;
+            *) echo "PASSED $((result == 0))" ;;
+        esac | sed "s/^/$name /"
+        echo "$name ENDED $result"
+    done <"$logs/times" | awk '
+        $2 == "PASSED" { p += $3 } $2 == "SKIPPED" { s += $3 } $2 == "FAILED" { f += $3; failed[$1] += $3 }
+        $2 == "ENDED" && $3 != 0 && !failed[$1] { f++ }
+        END { print p + 0, f + 0, s + 0 }')
+[ "$failed" = 0 ] || rc=1
+echo "$passed passed, $failed failed$([ "$skipped" = 0 ] || echo ", $skipped skipped")"
 exit "$rc"

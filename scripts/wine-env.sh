@@ -55,6 +55,14 @@ start_xvfb() {
     trap stop_wine_and_xvfb EXIT
 }
 
+# Starts the prefix's desktop process now (asking for the desktop window
+# starts it and waits for it). Started by a program's first window instead,
+# it keeps that program's standard handles for as long as it runs, and a log
+# file they were redirected to stays locked.
+start_desktop() {
+    wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
+}
+
 stop_wine_and_xvfb() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${XVFB_PID:-}" ]; then

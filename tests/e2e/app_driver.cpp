@@ -121,6 +121,10 @@ std::string message_box_text(HWND box) {
     return text;
 }
 
+bool tray_icons_are_windows() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 std::vector<HWND> tray_icons() {
     std::vector<HWND> icons;
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);

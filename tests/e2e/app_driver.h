@@ -105,6 +105,9 @@ std::vector<HWND> process_windows(DWORD pid, const char* window_class);
 // The icons in Wine's own notification area, which stands in for a tray
 // when the display has none.
 std::vector<HWND> tray_icons();
+// Whether tray_icons() sees them: the taskbar's notification area of Windows
+// has no window per icon.
+bool tray_icons_are_windows();
 
 // Copies a program from beside the tests ("dorimo.exe", for instance) to a path.
 void copy_program(const std::string& program, const std::wstring& to);

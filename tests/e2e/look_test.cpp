@@ -124,9 +124,12 @@ void expect_whole(HWND box, const std::string& text, const std::string& name) {
     EXPECT_LT(end, area.right) << name << " " << text << " is cut";
 }
 
+// The resolution asked for, in DORIMO_TEST_DPI (under Wine own_prefix.sh
+// sets the screen's and names it there).
 TEST(AnyResolution, TheScreenHasTheResolutionAskedFor) {
     const char* asked = std::getenv("DORIMO_TEST_DPI");
-    EXPECT_EQ(dpi(), asked ? std::atoi(asked) : 96);
+    if (!asked) GTEST_SKIP() << "no resolution asked for in DORIMO_TEST_DPI; the screen has " << dpi();
+    EXPECT_EQ(dpi(), std::atoi(asked));
 }
 
 // The x of each character of a box's text.
@@ -262,10 +265,10 @@ TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     RECT before;
     GetWindowRect(app.form(), &before);
     for (const int to : {144, 120}) {
-        // Sent from this process the message's rectangle does not reach the
-        // program (Wine passes an empty one): the window keeps its corner.
-        RECT none{};
-        SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&none));
+        // Sent from this process the message can carry no rectangle (a
+        // pointer into this process means nothing in the program's): the
+        // window keeps its corner.
+        SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
         expect_laid_out(app, to);
         RECT now;
         GetWindowRect(app.form(), &now);

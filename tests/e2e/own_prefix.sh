@@ -3,9 +3,11 @@
 # own, so that several such runs can go side by side:
 #   own_prefix.sh NAME DPI PROGRAM [ARGUMENTS]
 # The prefix "<prefix>-NAME" is made anew each time (wine_prefix_copy). With a
-# DPI other than 0 the screen has that resolution (LogPixels), and the
-# program learns it from DORIMO_TEST_DPI. DORIMO_TEST_LANG, when set, is the
-# locale in place of Japanese (and so another ANSI code page).
+# DPI other than 0 the screen has that resolution (LogPixels); with 0 it has
+# the prefix's own, 96. The program learns it from DORIMO_TEST_DPI.
+# DORIMO_TEST_LANG, when set, is the locale in place of Japanese (and so
+# another ANSI code page). The test command runs the runner so:
+#   own_prefix.sh e2e0 0 cmd /c run-tests.cmd e2e0   (in build/win)
 set -euo pipefail
 name=$1 dpi=$2
 shift 2
@@ -18,6 +20,7 @@ if [ "$dpi" != 0 ]; then
     # Wine takes the resolution when its server starts: set it, then start anew.
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
     wineserver -k >/dev/null 2>&1 || true
-    export DORIMO_TEST_DPI=$dpi
 fi
+if [ "$dpi" = 0 ]; then export DORIMO_TEST_DPI=96; else export DORIMO_TEST_DPI=$dpi; fi
+start_desktop
 wine "$@"

@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc > 1) e2e::g_seconds = std::atoi(argv[1]);
     if (GetACP() != 932) {
-        std::fprintf(stderr, "run with LANG=ja_JP.UTF-8 (code page 932)\n");
+        std::fprintf(stderr, "needs the code page 932 (under Wine: LANG=ja_JP.UTF-8)\n");
         return 1;
     }
     return RUN_ALL_TESTS();

@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -330,7 +331,7 @@ void fill_drive(const std::string& filler) {
 TEST(FullDisk, ASaveOnAFullDriveKeepsTheFileAndSaysSoAndLaterWritesEveryLine) {
     char drive[8] = {};
     if (!GetEnvironmentVariableA("DORIMO_FULL_DISK", drive, sizeof drive))
-        GTEST_SKIP() << "needs a small drive: run through full_disk.sh";
+        GTEST_SKIP() << "needs a small drive set aside for the tests, named in DORIMO_FULL_DISK";
     const std::string path5 = "C:\\" + std::string(180, 'p') + "\\tool.exe";
     const std::string mine = "[mine]\r\nnote=";
     for (const bool mine_first : {false, true}) {
@@ -386,11 +387,20 @@ std::wstring wide_text(HWND window) {
     return text;
 }
 
-// With the ANSI code page 1252 (the tests run so under LANG=en_US.UTF-8),
-// the program still runs in code page 932: every caption reads in Japanese
-// and a Japanese program path comes back from the settings file whole.
+// The system's code page for programs that do not choose their own (the
+// tests' own is 932, from their manifest).
+UINT system_code_page() {
+    char code_page[8] = {};
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, code_page, sizeof code_page);
+    return static_cast<UINT>(std::atoi(code_page));
+}
+
+// With the system's code page 1252 (under Wine: LANG=en_US.UTF-8), the
+// program still runs in code page 932: every caption reads in Japanese and a
+// Japanese program path comes back from the settings file whole.
+
 TEST(OtherCodePage, TheWindowReadsInJapaneseAndTheSettingsKeepTheirBytes) {
-    if (GetACP() == 932) GTEST_SKIP() << "needs another code page: runs under LANG=en_US.UTF-8";
+    if (system_code_page() == 932) GTEST_SKIP() << "needs a system locale other than Japanese";
     const std::string path1 = "D:\\ソフト\\予定表.exe";  // second bytes 0x5C
     App::Options options;
     options.ini = saved_ini({{"path1", path1}, {"H1", "０７"}});
@@ -428,7 +438,7 @@ TEST(OtherCodePage, WithoutTheCodePageTheProgramSaysWhatItNeedsAndEnds) {
           L"\"Beta: Use Unicode UTF-8 for worldwide language support\""}},
     };
     for (const auto& test_case : cases) {
-        if (GetACP() == 932 && &test_case == cases) continue;  // the system's code page is 932 here
+        if (system_code_page() == 932 && &test_case == cases) continue;  // the system's code page is 932 here
         SCOPED_TRACE(test_case.manifest);
         const std::string folder = new_temp_folder();
         wchar_t self[MAX_PATH];
@@ -749,14 +759,40 @@ TEST(Window, AReaderHoldingAGoneControlsObjectGetsAnError) {
     CoUninitialize();
 }
 
-// The same folder through another drive letter: Wine's drive for the root
-// of the Linux file system.
+// A drive letter of this session standing for a folder, as subst makes it
+// (no rights needed), taken away again when the tests end.
+struct SubstDrive {
+    std::wstring drive, folder;
+    void remove() {
+        if (!drive.empty())
+            DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, drive.c_str(), folder.c_str());
+        drive.clear();
+    }
+    ~SubstDrive() { remove(); }
+};
+
+// The same file through another drive letter: under Wine, its drive for the
+// root of the Linux file system; elsewhere a free letter made to stand for
+// the file's folder.
 std::wstring through_another_drive(const std::wstring& path) {
     const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring other = L"Z:" + to_wide(unix_name ? unix_name(path.c_str()) : "");
-    for (wchar_t& c : other) c = c == L'/' ? L'\\' : c;
-    return other;
+    if (unix_name) {
+        std::wstring other = L"Z:" + to_wide(unix_name(path.c_str()));
+        for (wchar_t& c : other) c = c == L'/' ? L'\\' : c;
+        return other;
+    }
+    static SubstDrive subst;
+    subst.remove();
+    const std::size_t slash = path.rfind(L'\\');
+    subst.folder = path.substr(0, slash);
+    for (wchar_t letter = L'Y'; subst.drive.empty() && letter > L'D'; --letter) {
+        const std::wstring drive = {letter, L':'};
+        if (GetDriveTypeW((drive + L"\\").c_str()) == DRIVE_NO_ROOT_DIR &&
+            DefineDosDeviceW(0, drive.c_str(), subst.folder.c_str()))
+            subst.drive = drive;
+    }
+    return subst.drive.empty() ? L"" : subst.drive + path.substr(slash);
 }
 
 // A second start with the same settings file brings the running copy's

@@ -1,8 +1,10 @@
 #!/bin/bash
-# The release package: built twice, here and from a copy of the sources in
-# another folder under another time zone, it must come out byte for byte the
-# same; its zip holds dorimo.exe and a Shift-JIS, CRLF readme.txt naming the
-# version, its checksum file matches, and the README names the version too.
+# The release package and the test bundle: built twice, here and from a copy
+# of the sources in another folder under another time zone, each must come
+# out byte for byte the same; the release's zip holds dorimo.exe and a
+# Shift-JIS, CRLF readme.txt naming the version, the bundle's the runner (CRLF)
+# and every program its parts run, the checksum files match, and the README
+# names the version too.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -19,10 +21,29 @@ git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | t
 
 version=$(sed -n 's/^#define DORIMO_VERSION_TEXT "\(.*\)"$/\1/p' build/release/app/version.h)
 zip="dorimo-$version.zip"
+bundle="dorimo-$version-tests.zip"
 cmp build/release/dorimo.exe "$other/build/release/dorimo.exe"
-cmp "dist/$zip" "$other/dist/$zip"
-cmp "dist/$zip.sha256" "$other/dist/$zip.sha256"
-(cd dist && sha256sum --quiet -c "$zip.sha256")
+for z in "$zip" "$bundle"; do
+    cmp "dist/$z" "$other/dist/$z"
+    cmp "dist/$z.sha256" "$other/dist/$z.sha256"
+    (cd dist && sha256sum --quiet -c "$z.sha256")
+done
+
+python3 - "dist/$bundle" build/release/dorimo.exe <<'PY'
+import sys, zipfile
+path, program = sys.argv[1:]
+z = zipfile.ZipFile(path)
+names = set(z.namelist())
+for name in ("run-tests.cmd", "dorimo.exe", "core_tests.exe", "settings_tests.exe", "e2e_tests.exe",
+             "soak_tests.exe", "show_probe.exe", "dorimo_floor.exe", "settings_path_probe.exe"):
+    assert name in names, path + ": no " + name
+assert z.read("dorimo.exe") == open(program, "rb").read(), "the bundle's dorimo.exe is not the release's"
+runner = z.read("run-tests.cmd")
+assert b"\n" not in runner.replace(b"\r\n", b""), "run-tests.cmd: a line end that is not CRLF"
+# The test command's runs under Wine run the same runner and programs.
+for name in z.namelist():
+    assert z.read(name) == open("build/win/" + name, "rb").read(), name + " differs from build/win's"
+PY
 
 python3 - "dist/$zip" "$version" <<'PY'
 import sys, zipfile
@@ -43,4 +64,5 @@ assert "Ver." + version in text.split("■ 履歴")[1], "readme.txt: the history
 assert "@" not in text, "readme.txt: a placeholder left"
 PY
 grep -q "version $version" README.md || { echo "README.md does not name version $version" >&2; exit 1; }
-echo "release: dist/$zip built twice, the same bytes; $(cut -c1-16 "dist/$zip.sha256")…"
+echo "release: dist/$zip and dist/$bundle built twice, the same bytes;" \
+     "$(cut -c1-16 "dist/$zip.sha256")…, $(cut -c1-16 "dist/$bundle.sha256")…"

@@ -1,6 +1,9 @@
 // Load and save of the slots in memory through the system's profile
 // functions, on files in fresh folders.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -216,7 +219,7 @@ TEST_F(Settings, TextsWithBlanksOrQuotationMarksAtTheirEdgesComeBackUnchanged) {
 }
 
 #ifdef _WIN32
-constexpr bool kWine = true;
+const bool kWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 #else
 constexpr bool kWine = false;
 #endif
