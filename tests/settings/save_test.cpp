@@ -350,11 +350,20 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
 // Runs a Unix command (Wine starts Unix programs) until the file it makes
 // is there; Wine gives no handle to wait on.
 void run_unix(std::wstring command, const std::string& makes) {
+    // The Unix program gets standard handles of its own: given the test's,
+    // Wine loses what the test writes to its redirected output afterwards.
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE none = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherited, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = none;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    CloseHandle(none);
+    ASSERT_TRUE(started);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     for (int i = 0; i < 200 && !file_exists(makes); ++i) Sleep(50);
