@@ -20,9 +20,16 @@ bool only_from_this_thread(UINT message) {
     }
 }
 
-// The system sends these and never posts them.
+// The system sends these and never posts them. Posted, a show or redraw
+// notice would hide the window or stop its painting.
 bool never_posted(UINT message) {
-    return only_from_this_thread(message) || message == WM_QUERYENDSESSION || message == WM_ENDSESSION;
+    switch (message) {
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_SHOWWINDOW:
+    case WM_SETREDRAW: return true;
+    default: return only_from_this_thread(message);
+    }
 }
 
 LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {

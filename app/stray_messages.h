@@ -10,7 +10,7 @@ namespace dorimo {
 // From now on, this thread's message loops (its own, a message box's, the
 // file dialog's) see WM_NULL in place of a posted message that the system
 // only ever sends (creation and destruction, a change of resolution, the
-// end of the session) or that only this thread may send (an edit box's text
+// end of the session, showing and redrawing) or that only this thread may send (an edit box's text
 // memory and word-break function). Any program may post these to any window.
 void drop_stray_messages();
 
