@@ -258,6 +258,7 @@ void change_resolution(const App& app, int to, int dx, int dy) {
         GetWindowRect(app.form(), &now);
         return now.left == before.left + dx && now.top == before.top + dy;
     }));
+    SendMessageA(app.form(), WM_NULL, 0, 0);  // answered once the change is done
     UnhookWindowsHookEx(hooked);
 }
 
