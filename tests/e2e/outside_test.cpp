@@ -64,11 +64,14 @@ void sweep(HWND to) {
     }
 }
 
-std::vector<std::string> controls_of(const App& app) {
-    std::vector<std::string> state;
+// Every control's text (in UTF-16, whose length needs no conversion) and check.
+std::vector<std::wstring> controls_of(const App& app) {
+    std::vector<std::wstring> state;
     for (const dorimo::ControlSpec& c : dorimo::form_layout()) {
-        if (c.kind != dorimo::Kind::Timer && c.kind != dorimo::Kind::OpenDialog)
-            state.push_back(c.name + " " + app.text(c.name) + (app.checked(c.name) ? " checked" : ""));
+        if (c.kind == dorimo::Kind::Timer || c.kind == dorimo::Kind::OpenDialog) continue;
+        wchar_t text[4096] = {};
+        SendMessageW(app.control(c.name), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        state.push_back(to_wide(c.name) + L" " + text + (app.checked(c.name) ? L" checked" : L""));
     }
     return state;
 }
@@ -88,7 +91,7 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
     app.set_checked("chk13", true);
     app.click("btnGO1");  // a slot's timer runs during the sweep
     const std::string armed = app.text("txtTUGI1");
-    const std::vector<std::string> before = controls_of(app);
+    const std::vector<std::wstring> before = controls_of(app);
 
     sweep(app.form());
     ASSERT_FALSE(HasFatalFailure());
