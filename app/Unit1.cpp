@@ -13,6 +13,7 @@
 #include "settings_save.h"
 #include "single_copy.h"
 #include "slot_names.h"
+#include "stray_messages.h"
 
 namespace dorimo {
 
@@ -26,7 +27,10 @@ constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
-constexpr UINT_PTR kReadersTimer = 1;               // below the controls' ids, which the slots' timers use
+// The window's timers have ids that say what they are, apart from each
+// other and from the small numbers and control ids a stray WM_TIMER carries.
+constexpr UINT_PTR kReadersTimer = 0x52454144;      // "READ": the readers' names, once after the first paint
+constexpr UINT_PTR kSlotTimers = 0x534C4F30;        // "SLO0": + the slot's number, its ticks
 constexpr UINT WM_SHOW_REQUESTED = WM_APP + 16;     // posted to itself on another start's request
 
 // The open-file glyph grown to the given size (each pixel taken from the
@@ -175,6 +179,7 @@ void TForm1::create_controls() {
         Component c;
         c.layout = control;
         c.id = id++;
+        if (control.kind == Kind::Timer) c.timer_id = kSlotTimers + static_cast<UINT_PTR>(control.name.back() - '0');
         const ControlClass cls = control_class(control);
         if (cls.name) {
             const RECT r = place_of(control);
@@ -311,8 +316,8 @@ void TForm1::set_timer_enabled(std::size_t i, bool enabled) {
     Component& c = components_.at(i);
     c.timer_on = enabled;
     if (!enabled) {
-        KillTimer(window_, static_cast<UINT_PTR>(c.id));
-    } else if (!SetTimer(window_, static_cast<UINT_PTR>(c.id), kTimerInterval, nullptr)) {
+        KillTimer(window_, c.timer_id);
+    } else if (!SetTimer(window_, c.timer_id, kTimerInterval, nullptr)) {
         throw Error("タイマーを取得できません");
     }
 }
@@ -363,8 +368,9 @@ TForm1::Handler TForm1::handler_of(std::size_t i) const {
 }
 
 LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (sent_from_elsewhere(message)) return 0;
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
+    if (message == WM_NCCREATE && !self) {
         self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
         self->window_ = hwnd;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -406,11 +412,13 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
         // while it is still starting: the first paint then leaves it shown.
         if (!is_own_show_request(wparam, lparam)) return 0;
         first_paint_done_ = true;
+        show_requested_ = true;
         PostMessageA(window_, WM_SHOW_REQUESTED, 0, 0);
         return kShown;
     }
-    if (message == WM_SHOW_REQUESTED) {
-        guarded(&TForm1::tray_back_rtn);
+    if (message == WM_SHOW_REQUESTED) {  // any program may post it; only a request answered above counts
+        if (show_requested_) guarded(&TForm1::tray_back_rtn);
+        show_requested_ = false;
         return 0;
     }
     return inherited(message, wparam, lparam);
@@ -420,7 +428,9 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND: {
         const auto c = by_id_.find(LOWORD(wparam));
-        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && lparam) {
+        // A click comes from the control itself.
+        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED &&
+            reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
             if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
         return 0;
@@ -428,13 +438,18 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER: {
         if (wparam == kReadersTimer) {  // the window has been painted
             KillTimer(window_, kReadersTimer);
-            for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
+            if (readers_pending_) {
+                for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
+            }
+            readers_pending_ = false;
             return 0;
         }
-        // A tick that was already queued when its timer was disabled is dropped.
-        const auto c = by_id_.find(static_cast<int>(wparam));
-        if (c != by_id_.end() && components_[c->second].timer_on) {
-            if (const Handler handler = handler_of(c->second)) guarded(handler);
+        // A tick of a timer that does not run is dropped: one already queued
+        // when its timer was stopped, or one that another program posted.
+        for (std::size_t i = 0; i < components_.size(); ++i) {
+            if (components_[i].timer_id == wparam && components_[i].timer_on) {
+                if (const Handler handler = handler_of(i)) guarded(handler);
+            }
         }
         return 0;
     }
@@ -613,10 +628,17 @@ int TForm1::run(int show_command) {
     // The controls get their names for screen readers once the window has
     // been painted (a timer comes after every paint), so that a start takes
     // no longer for them.
-    SetTimer(window_, kReadersTimer, 0, nullptr);
+    readers_pending_ = SetTimer(window_, kReadersTimer, 0, nullptr) != 0;
+    drop_stray_messages();
 
+    // The loop ends when the window has gone: a WM_QUIT that another program
+    // posts while it is there is dropped.
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageA(&msg, nullptr, 0, 0) != -1) {
+        if (msg.message == WM_QUIT) {
+            if (!window_) break;
+            continue;
+        }
         if (window_ && IsDialogMessageA(window_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -50,6 +50,7 @@ private:
         ControlSpec layout;
         HWND hwnd = nullptr;
         int id = 0;
+        UINT_PTR timer_id = 0;  // a slot's timer: its id
         bool timer_on = false;
         FileChooser chooser;
     };
@@ -124,6 +125,8 @@ private:
     SlotController slots_;
 
     bool first_paint_done_ = false;  // the first-paint latch
+    bool readers_pending_ = false;   // the readers' names are still to be given
+    bool show_requested_ = false;    // another start asked, and was answered
     bool in_tray_ = false;
     NotifyRecord tray_record_{};
     UINT taskbar_created_ = 0;

@@ -4,6 +4,7 @@
 #include <oleacc.h>
 
 #include "file_chooser.h"
+#include "stray_messages.h"
 
 namespace dorimo {
 namespace {
@@ -71,9 +72,12 @@ public:
     }
 
     // The window procedure of the control's class, which every message is
-    // passed on to.
+    // passed on to, and the control's own user data, which this object's
+    // address stands in for.
     WNDPROC own_procedure() const { return own_procedure_; }
     void set_own_procedure(WNDPROC procedure) { own_procedure_ = procedure; }
+    LONG_PTR own_data() const { return own_data_; }
+    void set_own_data(LONG_PTR data) { own_data_ = data; }
 
     // The control is being destroyed: let go of the standard object and of
     // every reader's connection.
@@ -210,6 +214,7 @@ private:
     IAccessible* standard_ = nullptr;  // null before the first request and after the control is gone
     LONG references_ = 1;              // the control's own
     WNDPROC own_procedure_ = nullptr;
+    LONG_PTR own_data_ = 0;
     const Wide name_, description_;
     bool with_caption_;
 };
@@ -220,9 +225,14 @@ private:
 LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* object = reinterpret_cast<ReaderObject*>(GetWindowLongPtrA(control, GWLP_USERDATA));
     const WNDPROC own = object->own_procedure();
+    if (sent_from_elsewhere(message)) return 0;
     if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
         if (const LRESULT answer = object->answer(wparam)) return answer;
     } else if (message == WM_NCDESTROY) {  // the last message the control gets
+        // The control's own procedure and data first: whatever arrives from
+        // here on goes straight to them, never to the object let go below.
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        SetWindowLongPtrA(control, GWLP_USERDATA, object->own_data());
         object->disconnect();
         object->Release();
     }
@@ -233,7 +243,9 @@ LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPAR
 
 void name_for_readers(HWND control, const ControlSpec& component) {
     if (!control || component.kind == Kind::Label) return;
+    if (GetWindowLongPtrA(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(reader_requests)) return;  // done before
     auto* object = new ReaderObject(control, component);
+    object->set_own_data(GetWindowLongPtrA(control, GWLP_USERDATA));
     SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
     object->set_own_procedure(reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reader_requests))));

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "error_box.h"
+#include "launch.h"
 #include "wide_text.h"
 
 namespace dorimo {
@@ -123,7 +124,7 @@ Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, bool& other_rights) 
     }
 }
 
-enum class Reason { Unknown, OtherSession, OtherRights, NoAnswer };
+enum class Reason { OtherSession, OtherRights, NoAnswer };
 
 // The box of a second start whose running copy cannot come forward.
 bool tell_already_running(const std::wstring& path, Reason reason) {
@@ -136,10 +137,24 @@ bool tell_already_running(const std::wstring& path, Reason reason) {
         text += "動いているのは別の権限 (「管理者として実行」など) のもので、ここからは前面に出せません。";
         break;
     case Reason::NoAnswer: text += "動いている方が応答しないため、前面に出せませんでした。"; break;
-    case Reason::Unknown: text += "動いている方を前面に出せませんでした。"; break;
     }
     text += "\r\nこちらは起動せずに終わります。";
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONINFORMATION | MB_OK | MB_SETFOREGROUND);
+    return false;
+}
+
+// The box of a start that may not take the settings file's lock: its name
+// belongs to something that is not this program's lock (another kind of
+// object, or a lock that does not let every copy of this program wait for
+// it), or the system would not make the lock.
+bool tell_lock_refused(const std::wstring& path, DWORD error) {
+    std::string text = "ドリモ玉は、この設定ファイルを使えません。\r\n" + narrow(path) + "\r\n\r\n";
+    if (error == ERROR_INVALID_HANDLE || error == ERROR_ACCESS_DENIED)
+        text += "この設定ファイルのロックは別のプログラムが持っています。";
+    else
+        text += "この設定ファイルのロックを作れませんでした: " + system_message(error);
+    text += "\r\nこちらは起動せずに終わります。";
+    MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONWARNING | MB_OK | MB_SETFOREGROUND);
     return false;
 }
 
@@ -157,24 +172,20 @@ bool claim_settings_file(const std::wstring& path) {
     DWORD local_error = 0, global_error = 0;
     const HANDLE local = open_lock(L"Local\\", local_error);
     const HANDLE global = open_lock(L"Global\\", global_error);
-    // Refused: a lock that is there but may not be waited for.
-    if (local_error == ERROR_ACCESS_DENIED || global_error == ERROR_ACCESS_DENIED)
-        return tell_already_running(path, Reason::Unknown);
+    // Any failure is a refusal, save one: a system without the computer's
+    // namespace coordinates within the session alone.
+    if (global_error == ERROR_PATH_NOT_FOUND) global_error = 0;
+    if (local_error || global_error) return tell_lock_refused(path, local_error ? local_error : global_error);
 
+    // The session's lock: the copy that holds it can be asked.
     bool other_rights = false;
-    // The session's lock, or the computer's where a locked-down system has
-    // no session's: the copy that holds it can be asked.
-    if (const HANDLE first = local ? local : global) {
-        switch (wait_for_lock(first, kPatienceMs, true, other_rights)) {
-        case Waited::Ours: break;
-        case Waited::Shown: return false;
-        case Waited::Unanswered:
-            return tell_already_running(path, other_rights ? Reason::OtherRights : Reason::NoAnswer);
-        }
+    switch (wait_for_lock(local, kPatienceMs, true, other_rights)) {
+    case Waited::Ours: break;
+    case Waited::Shown: return false;
+    case Waited::Unanswered: return tell_already_running(path, other_rights ? Reason::OtherRights : Reason::NoAnswer);
     }
-    // The computer's lock, held by a copy in another session. Where
-    // neither lock can be made there is nothing to coordinate with.
-    if (!local || !global || wait_for_lock(global, kOtherSessionMs, false, other_rights) == Waited::Ours) return true;
+    // The computer's lock, held by a copy in another session.
+    if (!global || wait_for_lock(global, kOtherSessionMs, false, other_rights) == Waited::Ours) return true;
     return tell_already_running(path, Reason::OtherSession);
 }
 

@@ -14,7 +14,7 @@ set /a passed=0, failed=0, skipped=0, ran=0
 if not exist "%logs%" mkdir "%logs%"
 
 rem What the parts' programs start, beside them.
-set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll"
+set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll"
 set "missing="
 for %%f in (%beside%) do call :check_beside %%f
 if defined missing (

@@ -257,23 +257,49 @@ void expect_laid_out(App& app, int at_dpi) {
     }
 }
 
+// Changes the program's resolution as the system does: a hook loaded into
+// the program sends WM_DPICHANGED from the window's own thread, with a
+// suggested rectangle that moves the window by `dx`, `dy`.
+void change_resolution(const App& app, int to, int dx, int dy) {
+    static const HMODULE hook = LoadLibraryA("resolution_hook.dll");
+    ASSERT_NE(hook, nullptr);
+    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hook, "change_resolution")));
+    const HHOOK hooked = SetWindowsHookExA(WH_GETMESSAGE, proc, hook, GetWindowThreadProcessId(app.form(), nullptr));
+    ASSERT_NE(hooked, nullptr);
+    RECT before;
+    GetWindowRect(app.form(), &before);
+    PostMessageA(app.form(), RegisterWindowMessageA("dorimo test: resolution"), static_cast<WPARAM>(to), MAKELPARAM(dx, dy));
+    EXPECT_TRUE(wait_for([&] {
+        RECT now;
+        GetWindowRect(app.form(), &now);
+        return now.left == before.left + dx && now.top == before.top + dy;
+    }));
+    SendMessageA(app.form(), WM_NULL, 0, 0);  // answered once the change is done
+    UnhookWindowsHookEx(hooked);
+}
+
 // The window moves to a screen of 144 pixels per inch, then to one of 120:
-// each time it is laid out again as a start there would lay it out.
+// each time it is laid out again as a start there would lay it out, at the
+// place the system suggests. The same message from another program, whose
+// rectangle means nothing here, changes nothing.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     App app;
     expect_laid_out(app, dpi());
     RECT before;
     GetWindowRect(app.form(), &before);
+    RECT elsewhere{0, 0, 400, 300};
+    PostMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0x12345678);
+    SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&elsewhere));
+    expect_laid_out(app, dpi());
+    int moved = 0;
     for (const int to : {144, 120}) {
-        // Sent from this process the message can carry no rectangle (a
-        // pointer into this process means nothing in the program's): the
-        // window keeps its corner.
-        SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(to, to), 0);
+        moved += 8;
+        change_resolution(app, to, 8, 8);
         expect_laid_out(app, to);
         RECT now;
         GetWindowRect(app.form(), &now);
-        EXPECT_EQ(now.left, before.left);
-        EXPECT_EQ(now.top, before.top);
+        EXPECT_EQ(now.left, before.left + moved);
+        EXPECT_EQ(now.top, before.top + moved);
         expect_glyph_grown(app, to);
         expect_widest_texts_whole(app, to);
     }

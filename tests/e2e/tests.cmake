@@ -4,10 +4,19 @@ add_executable(e2e_tests ${test_manifest}
     e2e/floor_test.cpp
     e2e/shell_test.cpp
     e2e/window_test.cpp
-    e2e/look_test.cpp)
+    e2e/look_test.cpp
+    e2e/outside_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout oleacc oleaut32 ole32)
 add_dependencies(e2e_tests dorimo show_probe dorimo_floor marker_library)
+
+# Loaded into the program by a message hook: changes of resolution sent as
+# the system sends them, from the window's own thread.
+add_library(resolution_hook SHARED e2e/resolution_hook.cpp)
+target_link_libraries(resolution_hook PRIVATE dorimo_flags)
+target_link_options(resolution_hook PRIVATE -Wl,--kill-at)
+set_target_properties(resolution_hook PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_dependencies(e2e_tests resolution_hook)
 
 # A program the launch tests open: it records how it was started.
 add_executable(show_probe WIN32 e2e/show_probe.cpp)

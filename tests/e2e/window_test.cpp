@@ -892,20 +892,26 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
 }
 
 // A second start whose running copy cannot come forward says so in a box
-// and ends without touching the settings: the running copy's lock refuses
-// it, the copy runs in another session, or it does not answer. The test
-// holds the locks as such a copy would.
+// and ends without touching the settings: the copy runs in another session,
+// or it does not answer. The test holds the locks as such a copy would. A
+// lock's name taken by another program (by objects of another kind, or by a
+// lock that refuses the program) gets a box that says so, not that a copy
+// is running.
 TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
     const wchar_t* const open_to_all = L"D:(A;;0x00100001;;;WD)";  // wait and query, as the program makes them
     const struct {
         const char* held;
-        const wchar_t* security;  // of the locks
+        const wchar_t* security;  // of the objects
+        bool events;              // events in place of locks
         bool session_lock;        // held in this session as well
+        bool copy_running;        // the box says a copy is running
         const char* says;
     } cases[] = {
-        {"by a lock that refuses the program", L"D:", false, "動いている方を前面に出せませんでした"},
-        {"in another session", open_to_all, false, "別のセッション"},
-        {"by a copy that does not answer", open_to_all, true, "応答しない"},
+        {"by a lock that refuses the program", L"D:", false, false, false, "ロックは別のプログラムが持っています"},
+        {"by events of both names", open_to_all, true, true, false, "ロックは別のプログラムが持っています"},
+        {"by an event of the computer's name", open_to_all, true, false, false, "ロックは別のプログラムが持っています"},
+        {"in another session", open_to_all, false, false, true, "別のセッション"},
+        {"by a copy that does not answer", open_to_all, false, true, true, "応答しない"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.held);
@@ -919,8 +925,13 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.security, SDDL_REVISION_1, &security, nullptr));
         SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
         const std::wstring name = dorimo::settings_lock_name(to_wide(folder) + L"\\");
-        const HANDLE global = CreateMutexW(&attributes, TRUE, (L"Global\\" + name).c_str());
-        const HANDLE local = c.session_lock ? CreateMutexW(&attributes, TRUE, (L"Local\\" + name).c_str()) : nullptr;
+        auto hold = [&](const wchar_t* space) {
+            const std::wstring full = space + name;
+            return c.events ? CreateEventW(&attributes, TRUE, FALSE, full.c_str())
+                            : CreateMutexW(&attributes, TRUE, full.c_str());
+        };
+        const HANDLE global = hold(L"Global\\");
+        const HANDLE local = c.session_lock ? hold(L"Local\\") : nullptr;
         LocalFree(security);
 
         EXPECT_EQ(run_to_end(exe, to_wide(folder), 20000,
@@ -929,8 +940,9 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
                                  ASSERT_NE(box, nullptr);
                                  EXPECT_EQ(window_text(box), "ドリモ玉");
                                  const std::string text = message_box_text(box);
-                                 EXPECT_NE(text.find("この設定ファイルを使って既に動いています"), std::string::npos);
                                  EXPECT_NE(text.find(c.says), std::string::npos) << text;
+                                 const bool running = text.find("この設定ファイルを使って既に動いています") != std::string::npos;
+                                 EXPECT_EQ(running, c.copy_running) << text;
                                  EXPECT_TRUE(process_windows(second, "TForm1").empty());
                                  PostMessageA(box, WM_COMMAND, IDOK, 0);
                              }),

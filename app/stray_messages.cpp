@@ -1,0 +1,51 @@
+#include "stray_messages.h"
+
+namespace dorimo {
+namespace {
+
+// Messages whose meaning or parameters hold only within this thread:
+// creation and destruction, the new resolution's rectangle, an edit box's
+// text memory and word-break function, and a drop-down list's record.
+bool only_from_this_thread(UINT message) {
+    switch (message) {
+    case WM_NCCREATE:
+    case WM_CREATE:
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+    case WM_DPICHANGED:
+    case EM_SETHANDLE:
+    case EM_SETWORDBREAKPROC:
+    case CB_GETCOMBOBOXINFO: return true;
+    default: return false;
+    }
+}
+
+// The system sends these and never posts them. Posted, a show or redraw
+// notice would hide the window or stop its painting.
+bool never_posted(UINT message) {
+    switch (message) {
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_SHOWWINDOW:
+    case WM_SETREDRAW: return true;
+    default: return only_from_this_thread(message);
+    }
+}
+
+LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HC_ACTION) {
+        MSG& msg = *reinterpret_cast<MSG*>(lparam);
+        if (never_posted(msg.message)) msg.message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+}  // namespace
+
+void drop_stray_messages() { SetWindowsHookExA(WH_GETMESSAGE, drop_posted, nullptr, GetCurrentThreadId()); }
+
+bool sent_from_elsewhere(UINT message) {
+    return only_from_this_thread(message) && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+}
+
+}  // namespace dorimo

@@ -1,0 +1,159 @@
+// What any other program of the session may do to the running program
+// without special rights: post it every message there is. It keeps
+// answering, and the main window keeps its slots and settings.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "accessible.h"
+#include "app_driver.h"
+#include "layout.h"
+
+namespace e2e {
+namespace {
+
+// What a user's own action also sends (closing, commands, the system menu,
+// clicks) and what enters the system's move, size and menu loops, which wait
+// for input that an Xvfb display never sends.
+bool left_out(UINT id) {
+    switch (id) {
+    case WM_CLOSE:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case WM_CONTEXTMENU:
+    case 0x0313:  // the taskbar button's system menu
+    case BM_CLICK: return true;
+    default: break;
+    }
+    return (id >= WM_NCLBUTTONDOWN && id <= WM_NCXBUTTONDBLCLK) || (id >= WM_SYSKEYDOWN && id <= WM_SYSDEADCHAR) ||
+           (id >= WM_LBUTTONDOWN && id <= WM_MBUTTONDBLCLK) || (id >= WM_XBUTTONDOWN && id <= WM_XBUTTONDBLCLK);
+}
+
+// Every id below WM_USER that is not left out (those that carry a pointer
+// the system refuses to post), ranges above WM_USER and WM_APP, the
+// registered show request and the shell's TaskbarCreated.
+std::vector<UINT> sweep_ids() {
+    std::vector<UINT> ids;
+    for (UINT id = 0; id < WM_USER + 0x100; ++id) {
+        if (!left_out(id)) ids.push_back(id);
+    }
+    for (UINT id = WM_APP; id < WM_APP + 0x100; ++id) ids.push_back(id);
+    ids.push_back(RegisterWindowMessageW(L"dorimo show request"));
+    ids.push_back(RegisterWindowMessageA("TaskbarCreated"));
+    return ids;
+}
+
+// Posts each id with several pairs of parameters to the window, then waits
+// for it to answer.
+void sweep(HWND to) {
+    std::mt19937 random(23);
+    for (const UINT id : sweep_ids()) {
+        const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0},
+                                                   {1, 0},
+                                                   {1, 0x12345678},
+                                                   {0xFFFFFFFF, static_cast<LPARAM>(0xFFFFFFFF)},
+                                                   {2, 0x00010001},
+                                                   {random(), static_cast<LPARAM>(random())},
+                                                   {0, 1}};
+        for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
+        DWORD_PTR answer = 0;
+        ASSERT_NE(SendMessageTimeoutA(to, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0)
+            << "no answer after message " << id << " (0x" << std::hex << id << ")";
+    }
+}
+
+// Every control's text (in UTF-16, whose length needs no conversion) and check.
+std::vector<std::wstring> controls_of(const App& app) {
+    std::vector<std::wstring> state;
+    for (const dorimo::ControlSpec& c : dorimo::form_layout()) {
+        if (c.kind == dorimo::Kind::Timer || c.kind == dorimo::Kind::OpenDialog) continue;
+        wchar_t text[4096] = {};
+        SendMessageW(app.control(c.name), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        state.push_back(to_wide(c.name) + L" " + text + (app.checked(c.name) ? L" checked" : L""));
+    }
+    return state;
+}
+
+std::string saved(const App& app, const char* section, const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, app.ini_path().c_str());
+    return value;
+}
+
+// To the main window: nothing changes, nothing is saved, no tray icon comes
+// or goes; to one control of each kind: it may change as typing would, and
+// keeps answering. The close then saves as usual.
+TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
+    App app;
+    app.set_text("ex_path1", "calc");
+    app.set_checked("chk13", true);
+    app.click("btnGO1");  // a slot's timer runs during the sweep
+    const std::string armed = app.text("txtTUGI1");
+    const std::vector<std::wstring> before = controls_of(app);
+
+    sweep(app.form());
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(controls_of(app), before);
+    EXPECT_TRUE(IsWindowVisible(app.form()));
+    EXPECT_TRUE(IsWindowVisible(app.application_window()));
+    EXPECT_TRUE(tray_icons().empty());
+    EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
+    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+
+    for (const char* name : {"Label2", "chk11", "cbH1", "ex_path1", "txtMAE1", "btnGO1", "BitBtn1", "MEMOMO"}) {
+        SCOPED_TRACE(name);
+        sweep(app.control(name));
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_TRUE(IsWindow(app.control(name)));
+    }
+    app.click("btnGO2");  // a line more, in the log the sweep went through
+    const std::vector<std::string> log = app.log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2].rfind("登録2停止 ", 0), 0u) << log[log.size() - 2];
+    EXPECT_EQ(app.text("txtTUGI1"), armed);
+    ASSERT_TRUE(app.close());
+    EXPECT_EQ(saved(app, "rtn1", "TUGI1"), armed);
+    EXPECT_EQ(saved(app, "rtn1", "chk13"), "1");
+    EXPECT_EQ(saved(app, "rtn2", "path2"), "notepad");
+}
+
+// A control that has its names for screen readers keeps them when asked
+// again, and gets its own window procedure and user data back before its
+// object is let go: the control's own handling of its end sees them.
+LONG_PTR seen_procedure = 0, seen_data = 0;
+LRESULT CALLBACK own_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCDESTROY) {
+        seen_procedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
+        seen_data = GetWindowLongPtrA(window, GWLP_USERDATA);
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST(Outside, AControlGetsItsOwnProcedureBackBeforeItsReadersObjectGoes) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = own_procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "dorimo test control";
+    RegisterClassA(&wc);
+    HWND control = CreateWindowExA(0, wc.lpszClassName, "即実行", WS_POPUP, 0, 0, 40, 20, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+    ASSERT_NE(control, nullptr);
+    SetWindowLongPtrA(control, GWLP_USERDATA, 0x5678);
+    dorimo::ControlSpec run;
+    run.name = "btnRUN2", run.kind = dorimo::Kind::Button, run.reader_name = "登録2 ";
+    dorimo::name_for_readers(control, run);
+    const LONG_PTR wrapped = GetWindowLongPtrA(control, GWLP_WNDPROC);
+    const LONG_PTR object = GetWindowLongPtrA(control, GWLP_USERDATA);
+    dorimo::name_for_readers(control, run);  // a second time: nothing changes
+    EXPECT_EQ(GetWindowLongPtrA(control, GWLP_WNDPROC), wrapped);
+    EXPECT_EQ(GetWindowLongPtrA(control, GWLP_USERDATA), object);
+    EXPECT_EQ(window_text(control), "即実行");
+    DestroyWindow(control);
+    EXPECT_EQ(seen_procedure, reinterpret_cast<LONG_PTR>(own_procedure));
+    EXPECT_EQ(seen_data, 0x5678);
+}
+
+}  // namespace
+}  // namespace e2e
