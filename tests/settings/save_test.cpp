@@ -348,8 +348,12 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
 }
 
 // Runs a Unix command (Wine starts Unix programs) until the file it makes
-// is there; Wine gives no handle to wait on.
+// is there; Wine gives no handle to wait on. Wine's start.exe starts it, not
+// this program: a Unix program started from here broke this program's output
+// to a file (cmd's redirection in the runner), which then ended after the
+// test with no more lines and exit code 0.
 void run_unix(std::wstring command, const std::string& makes) {
+    command = L"start.exe /unix " + command;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
