@@ -12,6 +12,8 @@ set "logs=%here%logs"
 set "only=%~1"
 set /a passed=0, failed=0, skipped=0, ran=0
 if not exist "%logs%" mkdir "%logs%"
+rem A test program still running after so many seconds ends as one failure.
+if not defined DORIMO_TEST_TIME_LIMIT set "DORIMO_TEST_TIME_LIMIT=900"
 
 rem What the parts' programs start, beside them.
 set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll"
