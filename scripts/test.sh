@@ -93,5 +93,9 @@ read -r passed failed skipped < <(
         $2 == "ENDED" && $3 != 0 && !failed[$1] { f++ }
         END { print p + 0, f + 0, s + 0 }')
 [ "$failed" = 0 ] || rc=1
+# A line of work that failed outside its parts (the prefix not made, a line
+# killed) has no case counted: it counts one failure, so that the count never
+# says 0 failed of a run that failed.
+[ "$rc" = 0 ] || [ "$failed" != 0 ] || failed=1
 echo "$passed passed, $failed failed$([ "$skipped" = 0 ] || echo ", $skipped skipped")"
 exit "$rc"

@@ -63,6 +63,21 @@ start_desktop() {
     wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
 }
 
+# wine_limited ARGUMENTS: wine with the arguments, ended after
+# DORIMO_TIME_LIMIT seconds where that is set (a test's time limit: see
+# tests/CMakeLists.txt). The calling script's end then ends the prefix, with
+# every program started in it.
+wine_limited() {
+    if [ -z "${DORIMO_TIME_LIMIT:-}" ]; then
+        wine "$@"
+        return
+    fi
+    local rc=0
+    timeout -k 10 "$DORIMO_TIME_LIMIT" wine "$@" || rc=$?
+    [ "$rc" != 124 ] || echo "$(basename "$0"): not done within its time limit of $DORIMO_TIME_LIMIT s: ended" >&2
+    return "$rc"
+}
+
 stop_wine_and_xvfb() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "${XVFB_PID:-}" ]; then

@@ -12,6 +12,8 @@ set "logs=%here%logs"
 set "only=%~1"
 set /a passed=0, failed=0, skipped=0, ran=0
 if not exist "%logs%" mkdir "%logs%"
+rem A test program still running after so many seconds ends as one failure.
+if not defined DORIMO_TEST_TIME_LIMIT set "DORIMO_TEST_TIME_LIMIT=900"
 
 rem What the parts' programs start, beside them.
 set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll"
@@ -59,6 +61,11 @@ if "%~2"=="codepage" call :needs_code_page
 if "%~2"=="fulldrive" call :needs_full_drive
 pushd "%here%"
 if defined why goto :skip_part
+rem A log left by an earlier run goes first: where it cannot be written anew
+rem (held by another program, read-only), the program is not run and the
+rem old log must not count for this run.
+del /f /q "%log%" >nul 2>&1
+if exist "%log%" goto :log_held
 if "%~3"=="-" goto :unsharded
 for /f "tokens=1,2 delims=/" %%i in ("%~3") do (
     set "GTEST_SHARD_INDEX=%%i"
@@ -79,9 +86,16 @@ if not "%rc%"=="0" call :ended_badly
 set /a part_count=part_passed+part_failed+part_skipped
 if %part_count%==0 call :ended_badly
 set /a passed+=part_passed, failed+=part_failed, skipped+=part_skipped
-set "verdict=passed"
-if not %part_failed%==0 set "verdict=FAILED with exit code %rc%, see %log%"
-echo    %part_passed% passed, %part_failed% failed, %part_skipped% skipped: %verdict%
+set "counts=%part_passed% passed, %part_failed% failed, %part_skipped% skipped"
+rem The log's path in quotes: a folder's name may hold "&".
+if %part_failed%==0 echo    %counts%: passed
+if not %part_failed%==0 echo    %counts%: FAILED with exit code %rc%, see "%log%"
+exit /b 0
+
+:log_held
+popd
+set /a failed+=1
+echo -- %name%: FAILED, not run: "%log%" cannot be written anew (another program holds it, or it is read-only)
 exit /b 0
 
 rem A part whose setting is not in force: its cases count as skipped.

@@ -36,4 +36,4 @@ else
 fi
 export DORIMO_TEST_DPI=96
 start_desktop
-wine cmd /c run-tests.cmd fulldisk
+wine_limited cmd /c run-tests.cmd fulldisk

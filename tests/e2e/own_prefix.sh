@@ -6,7 +6,8 @@
 # DPI other than 0 the screen has that resolution (LogPixels); with 0 it has
 # the prefix's own, 96. The program learns it from DORIMO_TEST_DPI.
 # DORIMO_TEST_LANG, when set, is the locale in place of Japanese (and so
-# another ANSI code page). The test command runs the runner so:
+# another ANSI code page). DORIMO_TIME_LIMIT, when set, ends the run after so
+# many seconds. The test command runs the runner so:
 #   own_prefix.sh e2e0 0 cmd /c run-tests.cmd e2e0   (in build/win)
 set -euo pipefail
 name=$1 dpi=$2
@@ -23,4 +24,4 @@ if [ "$dpi" != 0 ]; then
 fi
 if [ "$dpi" = 0 ]; then export DORIMO_TEST_DPI=96; else export DORIMO_TEST_DPI=$dpi; fi
 start_desktop
-wine "$@"
+wine_limited "$@"

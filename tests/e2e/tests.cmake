@@ -33,7 +33,8 @@ set_target_properties(marker_library PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTO
 # soak run and the passes at another resolution and code page.
 foreach(shard 0 1 2)
     test_program(e2e_tests_${shard} e2e${shard})
-    set_tests_properties(e2e_tests_${shard} PROPERTIES TIMEOUT 600 COST 100)
+    set_tests_properties(e2e_tests_${shard} PROPERTIES COST 100)
+    time_limit(e2e_tests_${shard} 600)
 endforeach()
 
 # The soak run: two minutes here; longer by hand (soak_tests.exe 1800).
@@ -42,21 +43,25 @@ target_include_directories(soak_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(soak_tests PRIVATE gtest dorimo_layout dorimo_flags psapi)
 add_dependencies(soak_tests dorimo)
 test_program(soak_tests soak)
-set_tests_properties(soak_tests PROPERTIES TIMEOUT 400 COST 200)
+set_tests_properties(soak_tests PROPERTIES COST 200)
+time_limit(soak_tests 400)
 
 # The tests that hold at any resolution, once more on a screen of 144 pixels
 # per inch.
 test_program(e2e_tests_144dpi 144dpi 144)
-set_tests_properties(e2e_tests_144dpi PROPERTIES TIMEOUT 120 COST 10)
+set_tests_properties(e2e_tests_144dpi PROPERTIES COST 10)
+time_limit(e2e_tests_144dpi 120)
 
 # Saves on a real full drive (a small tmpfs mounted for the run, root only;
 # without one the runner names the part skipped).
 add_test(NAME e2e_tests_full_disk COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/full_disk.sh
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e_tests_full_disk PROPERTIES TIMEOUT 120 COST 20)
+set_tests_properties(e2e_tests_full_disk PROPERTIES COST 20)
+time_limit(e2e_tests_full_disk 120)
 
 # The window and its settings under another code page (Windows-1252): Wine
 # takes the system's code page from the locale of the Unix environment.
 test_program(e2e_tests_cp1252 cp1252)
-set_tests_properties(e2e_tests_cp1252 PROPERTIES TIMEOUT 120 COST 10
-    ENVIRONMENT "DORIMO_TEST_LANG=en_US.UTF-8")
+set_tests_properties(e2e_tests_cp1252 PROPERTIES COST 10)
+set_property(TEST e2e_tests_cp1252 APPEND PROPERTY ENVIRONMENT "DORIMO_TEST_LANG=en_US.UTF-8")
+time_limit(e2e_tests_cp1252 120)
