@@ -519,7 +519,7 @@ TEST(Window, TabMovesThroughTheControlsInOrder) {
     order.insert(order.end(), {"BitBtn5", "btnRUN1", "btnRUN2", "btnRUN3", "btnRUN4", "btnRUN5", "btnTRAY"});
     for (const std::string& expected : order) {
         app.press(VK_TAB);
-        ASSERT_TRUE(wait_for([&] { return has_focus(app, expected); }, 3000)) << expected;
+        ASSERT_TRUE(wait_for([&] { return has_focus(app, expected); }, 10000)) << expected;
     }
 }
 
@@ -534,15 +534,15 @@ TEST(Window, KeysInEveryKindOfControlKeepTheWindow) {
     app.press(VK_ESCAPE);
     app.press(VK_RETURN);
     app.press(VK_TAB);
-    EXPECT_TRUE(wait_for([&] { return has_focus(app, "btnRUN1"); }, 3000));
+    EXPECT_TRUE(wait_for([&] { return has_focus(app, "btnRUN1"); }, 10000));
     ASSERT_TRUE(app.click_into(app.control("MEMOMO")));
     app.press_with_shift(VK_TAB);
-    EXPECT_TRUE(wait_for([&] { return has_focus(app, "BitBtn5"); }, 3000));
+    EXPECT_TRUE(wait_for([&] { return has_focus(app, "BitBtn5"); }, 10000));
 
     // Ctrl+A selects the whole log, Ctrl+C copies it.
     ASSERT_TRUE(app.click_into(app.control("MEMOMO")));
     app.press('A', '\x01');
-    EXPECT_TRUE(wait_for([&] { return SendMessageA(app.control("MEMOMO"), EM_GETSEL, 0, 0) == MAKELONG(0, 1); }, 3000));
+    EXPECT_TRUE(wait_for([&] { return SendMessageA(app.control("MEMOMO"), EM_GETSEL, 0, 0) == MAKELONG(0, 1); }, 10000));
     app.press('C', '\x03');
     EXPECT_TRUE(wait_for([] {
         if (!OpenClipboard(nullptr)) return false;
@@ -551,7 +551,7 @@ TEST(Window, KeysInEveryKindOfControlKeepTheWindow) {
         if (data) GlobalUnlock(data);
         CloseClipboard();
         return copied;
-    }, 3000));
+    }, 10000));
 
     // Edit box, drop-down list, check box and button: Esc and Enter change
     // nothing, Space does what it does to that kind, Tab moves on.
@@ -565,7 +565,7 @@ TEST(Window, KeysInEveryKindOfControlKeepTheWindow) {
         app.press(VK_RETURN);
         app.press(VK_SPACE);
         app.press(VK_TAB);
-        EXPECT_TRUE(wait_for([&] { return has_focus(app, c.next); }, 3000)) << c.name;
+        EXPECT_TRUE(wait_for([&] { return has_focus(app, c.next); }, 10000)) << c.name;
     }
     EXPECT_TRUE(app.running());
     EXPECT_TRUE(IsWindowVisible(app.form()));
