@@ -165,7 +165,7 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
 }
 
 TForm1::~TForm1() {
-    if (window_) DestroyWindow(window_);
+    if (window_) destroy_own_window(window_);
     if (glyph_) DestroyIcon(glyph_);
     Form1 = nullptr;
 }
@@ -463,7 +463,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
         try {
             FormClose();
-            DestroyWindow(window_);
+            destroy_own_window(window_);
         } catch (const std::exception& e) {
             show_error(e.what());
             // The close stops here; a window left hidden in the notification

@@ -3,6 +3,8 @@
 namespace dorimo {
 namespace {
 
+bool destroying = false;  // in destroy_own_window
+
 // Messages whose meaning or parameters hold only within this thread:
 // creation and destruction, the new resolution's rectangle, an edit box's
 // text memory and word-break function, and a drop-down list's record.
@@ -45,7 +47,15 @@ LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {
 void drop_stray_messages() { SetWindowsHookExA(WH_GETMESSAGE, drop_posted, nullptr, GetCurrentThreadId()); }
 
 bool sent_from_elsewhere(UINT message) {
+    if (destroying && (message == WM_DESTROY || message == WM_NCDESTROY)) return false;
     return only_from_this_thread(message) && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+}
+
+void destroy_own_window(HWND window) {
+    const bool outer = destroying;
+    destroying = true;
+    DestroyWindow(window);
+    destroying = outer;
 }
 
 }  // namespace dorimo

@@ -119,6 +119,23 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
     EXPECT_EQ(saved(app, "rtn2", "path2"), "notepad");
 }
 
+// A close that another program sends rather than posts (as tools that end
+// programs do) ends the program as a posted one does, saving first: the
+// window's destruction then happens inside the handling of a message sent
+// from elsewhere, and is still the program's own.
+TEST(Outside, ACloseSentFromAnotherProgramEndsTheProgram) {
+    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& close : closes) {
+        SCOPED_TRACE(close.first);
+        App app;
+        app.set_text("ex_path1", "calc");
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(app.form(), close.first, close.second, 0, SMTO_NORMAL, 10000, &answer);
+        EXPECT_TRUE(wait_for([&] { return !app.running(); }, 10000));
+        EXPECT_EQ(saved(app, "rtn1", "path1"), "calc");
+    }
+}
+
 // A control that has its names for screen readers keeps them when asked
 // again, and gets its own window procedure and user data back before its
 // object is let go: the control's own handling of its end sees them.
