@@ -7,7 +7,9 @@ bool destroying = false;  // in destroy_own_window
 
 // Messages whose meaning or parameters hold only within this thread:
 // creation and destruction, the new resolution's rectangle, an edit box's
-// text memory and word-break function, and a drop-down list's record.
+// text memory and word-break function, a drop-down list's record, and the
+// redraw switch, which only the window's own code turns (sent by another
+// program, it would hide the window and stop its painting).
 bool only_from_this_thread(UINT message) {
     switch (message) {
     case WM_NCCREATE:
@@ -15,6 +17,7 @@ bool only_from_this_thread(UINT message) {
     case WM_DESTROY:
     case WM_NCDESTROY:
     case WM_DPICHANGED:
+    case WM_SETREDRAW:
     case EM_SETHANDLE:
     case EM_SETWORDBREAKPROC:
     case CB_GETCOMBOBOXINFO: return true;
@@ -22,14 +25,13 @@ bool only_from_this_thread(UINT message) {
     }
 }
 
-// The system sends these and never posts them. Posted, a show or redraw
-// notice would hide the window or stop its painting.
+// The system sends these and never posts them. Posted, a show notice would
+// hide the window.
 bool never_posted(UINT message) {
     switch (message) {
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
-    case WM_SHOWWINDOW:
-    case WM_SETREDRAW: return true;
+    case WM_SHOWWINDOW: return true;
     default: return only_from_this_thread(message);
     }
 }

@@ -136,6 +136,19 @@ TEST(Outside, ACloseSentFromAnotherProgramEndsTheProgram) {
     }
 }
 
+// A redraw switch, which only the window's own code turns, sent by another
+// program: the window and its controls stay shown and painting.
+TEST(Outside, ARedrawSwitchSentFromAnotherProgramChangesNothing) {
+    App app;
+    for (const char* name : {"ex_path1", "cbH1", "chk11", "btnGO1", "BitBtn1", "MEMOMO", ""}) {  // the window last
+        SCOPED_TRACE(name);
+        const HWND to = *name ? app.control(name) : app.form();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(to, WM_SETREDRAW, FALSE, 0, SMTO_NORMAL, 5000, &answer);
+        EXPECT_TRUE(IsWindowVisible(to));
+    }
+}
+
 // A control that has its names for screen readers keeps them when asked
 // again, and gets its own window procedure and user data back before its
 // object is let go: the control's own handling of its end sees them.
