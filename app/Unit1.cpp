@@ -428,8 +428,9 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND: {
         const auto c = by_id_.find(LOWORD(wparam));
-        // A click comes from the control itself.
-        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED &&
+        // A click comes from the control itself, in a window that takes
+        // input: none while a box or the file dialog of its own is up.
+        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(window_) &&
             reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
             if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
@@ -461,6 +462,10 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case WM_CLOSE:
+        // One close at a time: another one, which any program may post while
+        // this one's box is up, would open a box over it, and so on.
+        if (closing_) return 0;
+        closing_ = true;
         try {
             FormClose();
             destroy_own_window(window_);
@@ -474,6 +479,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
                 ShowWindow(window_, SW_SHOWNORMAL);
             }
         }
+        closing_ = false;
         return 0;
     case WM_DPICHANGED:
         if (HIWORD(wparam) >= 48 && HIWORD(wparam) <= 1536)  // a resolution a screen can have
