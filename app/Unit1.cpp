@@ -552,10 +552,13 @@ void TForm1::FormClose() {
 }
 
 // The session ends without the window being closed: save as a close does,
-// quietly, since nothing may hold the end of the session up.
+// quietly, since nothing may hold the end of the session up. The icon stays:
+// the notification area ends with the session, and after the notice from a
+// program while the session goes on, a window hidden there would be out of
+// the user's reach.
 void TForm1::session_ending() {
     try {
-        FormClose();
+        click(find_component(*this, "btnSAVE"));
     } catch (...) {
     }
 }
