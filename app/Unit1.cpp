@@ -165,7 +165,7 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
 }
 
 TForm1::~TForm1() {
-    if (window_) DestroyWindow(window_);
+    if (window_) destroy_own_window(window_);
     if (glyph_) DestroyIcon(glyph_);
     Form1 = nullptr;
 }
@@ -428,8 +428,9 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND: {
         const auto c = by_id_.find(LOWORD(wparam));
-        // A click comes from the control itself.
-        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED &&
+        // A click comes from the control itself, in a window that takes
+        // input: none while a box or the file dialog of its own is up.
+        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(window_) &&
             reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
             if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
@@ -461,9 +462,13 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case WM_CLOSE:
+        // One close at a time: another one, which any program may post while
+        // this one's box is up, would open a box over it, and so on.
+        if (closing_) return 0;
+        closing_ = true;
         try {
             FormClose();
-            DestroyWindow(window_);
+            destroy_own_window(window_);
         } catch (const std::exception& e) {
             show_error(e.what());
             // The close stops here; a window left hidden in the notification
@@ -474,6 +479,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
                 ShowWindow(window_, SW_SHOWNORMAL);
             }
         }
+        closing_ = false;
         return 0;
     case WM_DPICHANGED:
         if (HIWORD(wparam) >= 48 && HIWORD(wparam) <= 1536)  // a resolution a screen can have
@@ -546,10 +552,13 @@ void TForm1::FormClose() {
 }
 
 // The session ends without the window being closed: save as a close does,
-// quietly, since nothing may hold the end of the session up.
+// quietly, since nothing may hold the end of the session up. The icon stays:
+// the notification area ends with the session, and after the notice from a
+// program while the session goes on, a window hidden there would be out of
+// the user's reach.
 void TForm1::session_ending() {
     try {
-        FormClose();
+        click(find_component(*this, "btnSAVE"));
     } catch (...) {
     }
 }

@@ -128,6 +128,7 @@ private:
     bool readers_pending_ = false;   // the readers' names are still to be given
     bool show_requested_ = false;    // another start asked, and was answered
     bool in_tray_ = false;
+    bool closing_ = false;           // a close is being handled
     NotifyRecord tray_record_{};
     UINT taskbar_created_ = 0;
     HWND focus_ = nullptr;  // focus kept over deactivation

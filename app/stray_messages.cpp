@@ -3,9 +3,13 @@
 namespace dorimo {
 namespace {
 
+bool destroying = false;  // in destroy_own_window
+
 // Messages whose meaning or parameters hold only within this thread:
 // creation and destruction, the new resolution's rectangle, an edit box's
-// text memory and word-break function, and a drop-down list's record.
+// text memory and word-break function, a drop-down list's record, and the
+// redraw switch, which only the window's own code turns (sent by another
+// program, it would hide the window and stop its painting).
 bool only_from_this_thread(UINT message) {
     switch (message) {
     case WM_NCCREATE:
@@ -13,6 +17,7 @@ bool only_from_this_thread(UINT message) {
     case WM_DESTROY:
     case WM_NCDESTROY:
     case WM_DPICHANGED:
+    case WM_SETREDRAW:
     case EM_SETHANDLE:
     case EM_SETWORDBREAKPROC:
     case CB_GETCOMBOBOXINFO: return true;
@@ -20,14 +25,13 @@ bool only_from_this_thread(UINT message) {
     }
 }
 
-// The system sends these and never posts them. Posted, a show or redraw
-// notice would hide the window or stop its painting.
+// The system sends these and never posts them. Posted, a show notice would
+// hide the window.
 bool never_posted(UINT message) {
     switch (message) {
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
-    case WM_SHOWWINDOW:
-    case WM_SETREDRAW: return true;
+    case WM_SHOWWINDOW: return true;
     default: return only_from_this_thread(message);
     }
 }
@@ -45,7 +49,15 @@ LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {
 void drop_stray_messages() { SetWindowsHookExA(WH_GETMESSAGE, drop_posted, nullptr, GetCurrentThreadId()); }
 
 bool sent_from_elsewhere(UINT message) {
+    if (destroying && (message == WM_DESTROY || message == WM_NCDESTROY)) return false;
     return only_from_this_thread(message) && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+}
+
+void destroy_own_window(HWND window) {
+    const bool outer = destroying;
+    destroying = true;
+    DestroyWindow(window);
+    destroying = outer;
 }
 
 }  // namespace dorimo

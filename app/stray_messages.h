@@ -20,4 +20,10 @@ void drop_stray_messages();
 // that was sent from another thread or process: it must be ignored.
 bool sent_from_elsewhere(UINT message);
 
+// Destroys one of this thread's windows. The destruction messages that it
+// and its controls get meanwhile are the system's, also when a message that
+// another program sent (a close, say) is being handled: InSendMessageEx
+// tells of that outer message until it is answered.
+void destroy_own_window(HWND window);
+
 }  // namespace dorimo

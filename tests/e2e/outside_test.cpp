@@ -119,6 +119,63 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
     EXPECT_EQ(saved(app, "rtn2", "path2"), "notepad");
 }
 
+// A close that another program sends rather than posts (as tools that end
+// programs do) ends the program as a posted one does, saving first: the
+// window's destruction then happens inside the handling of a message sent
+// from elsewhere, and is still the program's own.
+TEST(Outside, ACloseSentFromAnotherProgramEndsTheProgram) {
+    const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& close : closes) {
+        SCOPED_TRACE(close.first);
+        App app;
+        app.set_text("ex_path1", "calc");
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(app.form(), close.first, close.second, 0, SMTO_NORMAL, 10000, &answer);
+        EXPECT_TRUE(wait_for([&] { return !app.running(); }, 10000));
+        EXPECT_EQ(saved(app, "rtn1", "path1"), "calc");
+    }
+}
+
+// A redraw switch, which only the window's own code turns, sent by another
+// program: the window and its controls stay shown and painting.
+TEST(Outside, ARedrawSwitchSentFromAnotherProgramChangesNothing) {
+    App app;
+    for (const char* name : {"ex_path1", "cbH1", "chk11", "btnGO1", "BitBtn1", "MEMOMO", ""}) {  // the window last
+        SCOPED_TRACE(name);
+        const HWND to = *name ? app.control(name) : app.form();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(to, WM_SETREDRAW, FALSE, 0, SMTO_NORMAL, 5000, &answer);
+        EXPECT_TRUE(IsWindowVisible(to));
+    }
+}
+
+// While the window waits on a box of its own (here a save that fails),
+// closes and clicks that other programs post in a stream open no box more,
+// and the program goes on with one box, answering.
+TEST(Outside, WhileABoxIsUpPostedClosesAndClicksOpenNoMore) {
+    App::Options options;
+    options.ini_is_directory = true;
+    App app(options);
+    const HWND save = app.control("btnSAVE");
+    const WPARAM save_click = MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED);
+    for (const bool by_close : {true, false}) {
+        SCOPED_TRACE(by_close ? "close" : "click");
+        by_close ? (void)PostMessageA(app.form(), WM_CLOSE, 0, 0) : app.post_click("btnSAVE");
+        const HWND box = app.wait_for_message_box();
+        ASSERT_NE(box, nullptr);
+        for (int i = 0; i < 300; ++i) {
+            if (by_close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+            else PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
+        }
+        DWORD_PTR answer = 0;
+        ASSERT_NE(SendMessageTimeoutA(app.form(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
+        EXPECT_EQ(process_windows(app.process_id(), "#32770").size(), 1u);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_for([&] { return process_windows(app.process_id(), "#32770").empty(); }));
+        EXPECT_TRUE(app.running());
+    }
+}
+
 // A control that has its names for screen readers keeps them when asked
 // again, and gets its own window procedure and user data back before its
 // object is let go: the control's own handling of its end sees them.

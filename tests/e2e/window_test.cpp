@@ -580,11 +580,17 @@ TEST(Window, KeysInEveryKindOfControlKeepTheWindow) {
     EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);  // nothing closed, nothing saved
 }
 
+// The notice may also come from another program while the session goes on:
+// a window in the notification area keeps its icon there.
 TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
     App app;
     app.set_text("ex_path5", "calc");
+    app.click("btnTRAY");
     SendMessageA(app.form(), WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(read_file(app.ini_path()), saved_ini({{"path5", "calc"}}));
+    if (tray_icons_are_windows()) {
+        EXPECT_EQ(tray_icons().size(), 1u);
+    }
 }
 
 TEST(Window, TheLogKeepsEveryLine) {
