@@ -46,8 +46,10 @@ std::vector<UINT> sweep_ids() {
 }
 
 // Posts each id with several pairs of parameters to the window, then waits
-// for it to answer.
-void sweep(HWND to) {
+// for it to answer and to have taken every posted message: an answer alone
+// comes before the posted messages are handled, and tens of thousands of
+// them piled up behind it would keep a later close waiting.
+void sweep(HWND to, HANDLE process) {
     std::mt19937 random(23);
     for (const UINT id : sweep_ids()) {
         const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0},
@@ -61,6 +63,7 @@ void sweep(HWND to) {
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutA(to, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0)
             << "no answer after message " << id << " (0x" << std::hex << id << ")";
+        ASSERT_EQ(WaitForInputIdle(process, 10000), 0u) << "messages left after " << id;
     }
 }
 
@@ -93,7 +96,7 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
 
-    sweep(app.form());
+    sweep(app.form(), app.process());
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(controls_of(app), before);
     EXPECT_TRUE(IsWindowVisible(app.form()));
@@ -104,7 +107,7 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
 
     for (const char* name : {"Label2", "chk11", "cbH1", "ex_path1", "txtMAE1", "btnGO1", "BitBtn1", "MEMOMO"}) {
         SCOPED_TRACE(name);
-        sweep(app.control(name));
+        sweep(app.control(name), app.process());
         ASSERT_FALSE(HasFatalFailure());
         EXPECT_TRUE(IsWindow(app.control(name)));
     }
