@@ -52,7 +52,6 @@ public:
     HWND application_window() const;
     HWND control(const std::string& name) const;
     DWORD process_id() const { return process_.dwProcessId; }
-    HANDLE process() const { return process_.hProcess; }
     bool running() const;
 
     std::string text(const std::string& name) const;

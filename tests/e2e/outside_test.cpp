@@ -46,10 +46,11 @@ std::vector<UINT> sweep_ids() {
 }
 
 // Posts each id with several pairs of parameters to the window, then waits
-// for it to answer and to have taken every posted message: an answer alone
-// comes before the posted messages are handled, and tens of thousands of
-// them piled up behind it would keep a later close waiting.
-void sweep(HWND to, HANDLE process) {
+// for it to answer; at the end, for it to have taken every posted message.
+// An answer comes before the posted messages are handled, so thousands of
+// them pile up behind the answers: a marker posted last, a turn of the tray
+// option's check box, tells when they are all taken. The box is put back.
+void sweep(HWND to, HWND marker) {
     std::mt19937 random(23);
     for (const UINT id : sweep_ids()) {
         const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0},
@@ -63,8 +64,13 @@ void sweep(HWND to, HANDLE process) {
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutA(to, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0)
             << "no answer after message " << id << " (0x" << std::hex << id << ")";
-        ASSERT_EQ(WaitForInputIdle(process, 10000), 0u) << "messages left after " << id;
     }
+    const LRESULT was = SendMessageA(marker, BM_GETCHECK, 0, 0);
+    const LRESULT turned = was == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    PostMessageA(marker, BM_SETCHECK, turned, 0);
+    ASSERT_TRUE(wait_for([&] { return SendMessageA(marker, BM_GETCHECK, 0, 0) == turned; }, 60000))
+        << "the posted messages are not all taken";
+    SendMessageA(marker, BM_SETCHECK, was, 0);
 }
 
 // Every control's text (in UTF-16, whose length needs no conversion) and check.
@@ -96,7 +102,7 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
 
-    sweep(app.form(), app.process());
+    sweep(app.form(), app.control("chkTORAY"));
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(controls_of(app), before);
     EXPECT_TRUE(IsWindowVisible(app.form()));
@@ -107,7 +113,7 @@ TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
 
     for (const char* name : {"Label2", "chk11", "cbH1", "ex_path1", "txtMAE1", "btnGO1", "BitBtn1", "MEMOMO"}) {
         SCOPED_TRACE(name);
-        sweep(app.control(name), app.process());
+        sweep(app.control(name), app.control("chkTORAY"));
         ASSERT_FALSE(HasFatalFailure());
         EXPECT_TRUE(IsWindow(app.control(name)));
     }
