@@ -441,6 +441,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             KillTimer(window_, kReadersTimer);
             if (readers_pending_) {
                 for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
+                drop_stray_messages();
             }
             readers_pending_ = false;
             return 0;
@@ -638,16 +639,18 @@ int TForm1::run(int show_command) {
     // been painted (a timer comes after every paint), so that a start takes
     // no longer for them.
     readers_pending_ = SetTimer(window_, kReadersTimer, 0, nullptr) != 0;
-    drop_stray_messages();
 
     // The loop ends when the window has gone: a WM_QUIT that another program
-    // posts while it is there is dropped.
+    // posts while it is there is dropped, as are the messages only the system
+    // sends (the other loops of the thread drop them from the first paint on,
+    // which a hook would slow down before it).
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) != -1) {
         if (msg.message == WM_QUIT) {
             if (!window_) break;
             continue;
         }
+        if (never_posted(msg.message)) continue;
         if (window_ && IsDialogMessageA(window_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -25,6 +25,8 @@ bool only_from_this_thread(UINT message) {
     }
 }
 
+}  // namespace
+
 // The system sends these and never posts them. Posted, a show notice would
 // hide the window.
 bool never_posted(UINT message) {
@@ -35,6 +37,8 @@ bool never_posted(UINT message) {
     default: return only_from_this_thread(message);
     }
 }
+
+namespace {
 
 LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION) {

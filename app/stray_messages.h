@@ -7,6 +7,12 @@
 
 namespace dorimo {
 
+// True for a message that the system only ever sends (creation and
+// destruction, a change of resolution, the end of the session, showing and
+// redrawing, an edit box's text memory and word-break function): posted,
+// it comes from another program and is dropped.
+bool never_posted(UINT message);
+
 // From now on, this thread's message loops (its own, a message box's, the
 // file dialog's) see WM_NULL in place of a posted message that the system
 // only ever sends (creation and destruction, a change of resolution, the
