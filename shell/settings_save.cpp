@@ -209,8 +209,15 @@ void take_up_kept_copy(SettingsLocation& settings) {
 
 void take_up_unfinished_save(SettingsLocation& settings) {
     take_up_kept_copy(settings);
+    // Whether the load can read the file: opening it tells, without reading
+    // it a second time at every start (a save reads it whole anyway).
+    const HANDLE f = CreateFileW(settings.wide_path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = f == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
     const DWORD attributes = GetFileAttributesW(settings.wide_path.c_str());
-    unread_at_start = !find_file(settings.wide_path).bytes && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    unread_at_start = error && error != ERROR_FILE_NOT_FOUND && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 namespace {
