@@ -187,6 +187,9 @@ void TForm1::create_controls() {
                                      r.bottom, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
                                      nullptr);
         }
+        // Its font before its items and text: each change of font lays a
+        // drop-down list out anew.
+        if (c.hwnd) lay_out(c, false);
         switch (control.kind) {
         case Kind::Combo:
             for (const std::string& item : control.items)
@@ -201,7 +204,6 @@ void TForm1::create_controls() {
             break;
         default: break;
         }
-        if (c.hwnd) lay_out(c, false);
         by_id_[c.id] = components_.size();
         components_.push_back(std::move(c));
     }

@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include <unordered_map>
+
 #include "file_chooser.h"
 #include "stray_messages.h"
 
@@ -71,13 +73,9 @@ public:
         return result > 0 ? result : 0;
     }
 
-    // The window procedure of the control's class, which every message is
-    // passed on to, and the control's own user data, which this object's
-    // address stands in for.
+    // The control's own window procedure, which every message is passed on to.
     WNDPROC own_procedure() const { return own_procedure_; }
     void set_own_procedure(WNDPROC procedure) { own_procedure_ = procedure; }
-    LONG_PTR own_data() const { return own_data_; }
-    void set_own_data(LONG_PTR data) { own_data_ = data; }
 
     // The control is being destroyed: let go of the standard object and of
     // every reader's connection.
@@ -214,41 +212,63 @@ private:
     IAccessible* standard_ = nullptr;  // null before the first request and after the control is gone
     LONG references_ = 1;              // the control's own
     WNDPROC own_procedure_ = nullptr;
-    LONG_PTR own_data_ = 0;
     const Wide name_, description_;
     bool with_caption_;
 };
 
-// The control's window procedure in front of its own. A plain one: the
-// common controls' subclassing looks its data up in the window's properties
-// at every message, which under Wine is a trip to the server each time.
-LRESULT CALLBACK reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* object = reinterpret_cast<ReaderObject*>(GetWindowLongPtrA(control, GWLP_USERDATA));
-    const WNDPROC own = object->own_procedure();
+// The objects of the named controls, all of the window's thread. A table of
+// the program's own rather than the controls' user data or properties: under
+// Wine each of those is a trip to the server, at the naming of every control
+// and at every message.
+std::unordered_map<HWND, ReaderObject*>& objects() {
+    static std::unordered_map<HWND, ReaderObject*> table;
+    return table;
+}
+
+// The control's window procedure in front of its own, in the control's own
+// character set (the A one for an 8-bit window, the W one for a UTF-16
+// window), so that putting it in front neither changes what the window is
+// nor translates a message on the way through.
+LRESULT reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
+    const auto found = objects().find(control);
+    ReaderObject* object = found == objects().end() ? nullptr : found->second;
+    const WNDPROC own = object ? object->own_procedure() : wide ? DefWindowProcW : DefWindowProcA;
+    const auto pass_on = [&] {
+        return wide ? CallWindowProcW(own, control, message, wparam, lparam)
+                    : CallWindowProcA(own, control, message, wparam, lparam);
+    };
     if (sent_from_elsewhere(message)) return 0;
+    if (!object) return pass_on();  // in front of a control that is not named: none is
     if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
         if (const LRESULT answer = object->answer(wparam)) return answer;
     } else if (message == WM_NCDESTROY) {  // the last message the control gets
-        // The control's own procedure and data first: whatever arrives from
-        // here on goes straight to them, never to the object let go below.
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-        SetWindowLongPtrA(control, GWLP_USERDATA, object->own_data());
+        // The control's own procedure first: whatever arrives from here on
+        // goes straight to it, never to the object let go below.
+        if (wide) SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        else SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        objects().erase(found);
         object->disconnect();
         object->Release();
     }
-    return CallWindowProcA(own, control, message, wparam, lparam);
+    return pass_on();
+}
+LRESULT CALLBACK reader_requests_a(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    return reader_requests(control, message, wparam, lparam, false);
+}
+LRESULT CALLBACK reader_requests_w(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    return reader_requests(control, message, wparam, lparam, true);
 }
 
 }  // namespace
 
 void name_for_readers(HWND control, const ControlSpec& component) {
-    if (!control || component.kind == Kind::Label) return;
-    if (GetWindowLongPtrA(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(reader_requests)) return;  // done before
+    if (!control || component.kind == Kind::Label || objects().count(control)) return;  // labels, or done before
     auto* object = new ReaderObject(control, component);
-    object->set_own_data(GetWindowLongPtrA(control, GWLP_USERDATA));
-    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    objects()[control] = object;
     object->set_own_procedure(reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reader_requests))));
+        IsWindowUnicode(control)
+            ? SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reader_requests_w))
+            : SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(reader_requests_a))));
 }
 
 }  // namespace dorimo

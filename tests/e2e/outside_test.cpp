@@ -186,8 +186,8 @@ TEST(Outside, WhileABoxIsUpPostedClosesAndClicksOpenNoMore) {
 }
 
 // A control that has its names for screen readers keeps them when asked
-// again, and gets its own window procedure and user data back before its
-// object is let go: the control's own handling of its end sees them.
+// again, keeps its user data, and gets its own window procedure back before
+// its object is let go: the control's own handling of its end sees them.
 LONG_PTR seen_procedure = 0, seen_data = 0;
 LRESULT CALLBACK own_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCDESTROY) {
