@@ -64,6 +64,7 @@ public:
     LRESULT answer(WPARAM wparam) {
         const Oleacc* f = oleacc();
         if (!f || !control_) return 0;
+        use_com();
         if (!standard_ &&
             FAILED(f->create_standard(control_, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard_)))) {
             standard_ = nullptr;

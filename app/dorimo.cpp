@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdlib>
 #include <string>
@@ -96,8 +95,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     // instead: two copies would run every task twice.
     if (!dorimo::claim_settings_file(dorimo::settings_beside_program().wide_path)) return 0;
 
-    // The shell's open may use COM; its callers initialise it for the thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
 
@@ -109,6 +106,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     } catch (const std::exception& e) {
         dorimo::show_error_box(application, e.what());
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return result;
 }

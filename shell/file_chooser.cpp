@@ -2,6 +2,7 @@
 
 #include <cderr.h>
 #include <commdlg.h>
+#include <objbase.h>
 
 #include <vector>
 
@@ -84,7 +85,15 @@ void load_libraries_from_system_folder() {
     if (!set_defaults || !set_defaults(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
+void use_com() {
+    static thread_local bool started = false;
+    if (started) return;
+    started = true;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
 std::optional<std::string> FileChooser::choose(HWND owner, HWND placed_by) {
+    use_com();
     // The dialog is asked in UTF-16, so that a name outside the code page
     // arrives whole and can be refused rather than arrive damaged.
     std::vector<wchar_t> name(kNameBufferSize, L'\0');

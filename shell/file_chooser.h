@@ -27,6 +27,11 @@ Function system_function(const wchar_t* library, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
+// COM for the calling thread, started at its first need rather than at
+// start: the shell's open and the file dialog may use it, and the readers'
+// objects do. Once per thread; it ends with the thread.
+void use_com();
+
 class FileChooser {
 public:
     // Shows the dialog owned by `owner`, placed on the monitor of `placed_by`.

@@ -44,6 +44,7 @@ std::optional<std::string> open_through_shell(HWND owner, const std::string& pro
     // The shell's library is loaded at the first open, not at start.
     static const auto execute = system_function<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
     if (!execute) return system_message(ERROR_PROC_NOT_FOUND);
+    use_com();
     if (execute(&info)) return std::nullopt;
     return system_message(GetLastError());
 }
