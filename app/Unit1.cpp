@@ -34,9 +34,9 @@ constexpr UINT_PTR kSlotTimers = 0x534C4F30;        // "SLO0": + the slot's numb
 constexpr UINT WM_SHOW_REQUESTED = WM_APP + 16;     // posted to itself on another start's request
 
 // The open-file glyph grown to the given size (each pixel taken from the
-// nearest one of the picture), as an icon whose background, the colour of the
-// picture's bottom-left pixel, is masked out.
-HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
+// nearest one of the picture), in an image list of its own with its
+// background, the colour of the picture's bottom-left pixel, masked out.
+HIMAGELIST make_glyph_icon(HINSTANCE instance, int width, int height) {
     HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!picture) return nullptr;
@@ -78,15 +78,24 @@ HICON make_glyph_icon(HINSTANCE instance, int width, int height) {
             }
         }
     }
-    ICONINFO icon_info{};
-    icon_info.fIcon = TRUE;
-    icon_info.hbmMask = CreateBitmap(width, height, 1, 1, mask.data());
-    icon_info.hbmColor = colour;
-    HICON icon = CreateIconIndirect(&icon_info);
-    DeleteObject(icon_info.hbmMask);
+    HBITMAP mask_bitmap = CreateBitmap(width, height, 1, 1, mask.data());
+    HIMAGELIST images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 1, 0);
+    if (images && ImageList_Add(images, colour, mask_bitmap) < 0) {
+        ImageList_Destroy(images);
+        images = nullptr;
+    }
+    DeleteObject(mask_bitmap);
     DeleteObject(colour);
     DeleteObject(picture);
-    return icon;
+    return images;
+}
+
+// The system's resolution.
+int system_dpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 // The resolution of the screen the window is on, where the system knows one
@@ -98,10 +107,7 @@ int window_dpi(HWND window) {
     if (get_dpi_for_window) {
         if (const UINT dpi = get_dpi_for_window(window)) return static_cast<int>(dpi);
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    return system_dpi();
 }
 
 // The log's keys. A multi-line edit box asks for every key and, on Esc,
@@ -149,8 +155,15 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
     wc.lpszClassName = kFormClass;
     RegisterClassExA(&wc);
 
+    // The window is made at its size at the system's resolution, which is
+    // its screen's unless the system knows one per screen: placing it then
+    // changes nothing.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    CreateWindowExA(0, kFormClass, kCaption, style, kLeft, kTop, 0, 0, application_, nullptr, instance, this);
+    font_height_ = MulDiv(12, system_dpi(), 96);
+    RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    CreateWindowExA(0, kFormClass, kCaption, style, kLeft, kTop, frame.right - frame.left, frame.bottom - frame.top,
+                    application_, nullptr, instance, this);
     if (!window_) throw std::runtime_error("window creation failed");
     taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
 
@@ -166,7 +179,7 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
 
 TForm1::~TForm1() {
     if (window_) destroy_own_window(window_);
-    if (glyph_) DestroyIcon(glyph_);
+    if (glyph_) ImageList_Destroy(glyph_);
     Form1 = nullptr;
 }
 
@@ -233,7 +246,10 @@ void TForm1::lay_out(const Component& c, bool move) {
     if (control.kind == Kind::Combo) {
         if (HWND edit = FindWindowExA(c.hwnd, nullptr, "EDIT", nullptr)) set_no_margins(edit);  // the font brought its own
     }
-    if (control.kind == Kind::BitBtn) SendMessageA(c.hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(glyph_));
+    if (control.kind == Kind::BitBtn) {
+        BUTTON_IMAGELIST images{glyph_, {0, 0, 0, 0}, BUTTON_IMAGELIST_ALIGN_CENTER};
+        SendMessageA(c.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    }
     fonts_->fit_widest_text(c.hwnd, control);
     if (control.kind == Kind::Combo) {
         const HFONT box_font = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
@@ -249,12 +265,12 @@ void TForm1::change_resolution(int dpi, const RECT* suggested) {
     std::unique_ptr<Fonts> old_fonts = std::make_unique<Fonts>(MulDiv(12, dpi, 96), fonts_->face());
     fonts_.swap(old_fonts);
     font_height_ = MulDiv(12, dpi, 96);
-    const HICON old_glyph = glyph_;
+    const HIMAGELIST old_glyph = glyph_;
     glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     for (const Component& c : components_) {
         if (c.hwnd) lay_out(c, true);
     }
-    if (old_glyph) DestroyIcon(old_glyph);
+    if (old_glyph) ImageList_Destroy(old_glyph);
     old_fonts.reset();  // no control uses them any more
 
     RECT r;
@@ -278,7 +294,9 @@ void TForm1::place_window(RECT r) {
         r.bottom = r.top + frame.bottom - frame.top;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT now;
+        if (!GetWindowRect(window_, &now) || !EqualRect(&now, &r))
+            SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
         RECT client;
         GetClientRect(window_, &client);
         if (client.right == width && client.bottom == height) break;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -116,7 +118,7 @@ private:
     HWND window_ = nullptr;
     int font_height_ = 12;  // the window font's character height in pixels
     std::unique_ptr<Fonts> fonts_;
-    HICON glyph_ = nullptr;
+    HIMAGELIST glyph_ = nullptr;
     std::vector<Component> components_;
     std::map<int, std::size_t> by_id_;
 

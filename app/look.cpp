@@ -131,16 +131,27 @@ void Fonts::fit_widest_text(HWND control, const ControlSpec& component) {
     if (!edit) return;
     HFONT own = get(component.font_height, component.bold);
     int chosen = 0;
-    if (widest_text_width(own, component.shows_whole) >= text_area_width(edit)) {
+    const int area = text_area_width(edit);
+    if (widest_text_width(own, component.shows_whole) >= area) {
         HGDIOBJ old = SelectObject(dc_, own);
         TEXTMETRICA m{};
         GetTextMetricsA(dc_, &m);
         SelectObject(dc_, old);
+        // A drop-down list's box has no margins, so its text area is as wide
+        // in every font: the narrower fonts are tried on the measuring DC
+        // alone, and the list is given the one chosen. An edit box's margins
+        // come with its font, which it is given to be measured.
         for (chosen = m.tmAveCharWidth - 1; chosen >= 1; --chosen) {
             HFONT condensed = get(component.font_height, component.bold, chosen);
-            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
-            if (combo) set_no_margins(edit);  // the new font brought its own
-            if (widest_text_width(condensed, component.shows_whole) < text_area_width(edit) || chosen == 1) break;
+            if (!combo) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
+            if (widest_text_width(condensed, component.shows_whole) < (combo ? area : text_area_width(edit)) ||
+                chosen == 1) {
+                if (combo) {
+                    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
+                    set_no_margins(edit);  // the new font brought its own
+                }
+                break;
+            }
         }
     }
     fitted_.emplace_back(box_kind(component), chosen);
@@ -158,7 +169,7 @@ ControlClass control_class(const ControlSpec& component) {
     case Kind::Label: c.name = "STATIC", c.style |= SS_LEFT | SS_NOPREFIX; break;
     case Kind::Check: c.style |= BS_AUTOCHECKBOX | WS_TABSTOP; break;
     case Kind::Button: c.style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    case Kind::BitBtn: c.style |= BS_PUSHBUTTON | BS_ICON | WS_TABSTOP; break;
+    case Kind::BitBtn: c.style |= BS_PUSHBUTTON | WS_TABSTOP; break;
     case Kind::Combo:
         c.name = "COMBOBOX";
         c.style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;

@@ -14,7 +14,7 @@
 // passes them on, so that the timed runs draw with the same fonts without
 // looking for them. Without them, the floor finds them itself.
 // The picture buttons show the open-file bitmap as it is (BS_BITMAP), where
-// dorimo masks its background out into an icon (BS_ICON).
+// dorimo masks its background out in an image list.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -121,7 +121,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         if (c.kind == Kind::Timer || c.kind == Kind::OpenDialog) continue;
         HFONT font = fonts.font_for(c);
         dorimo::ControlClass cls = dorimo::control_class(c);
-        if (c.kind == Kind::BitBtn) cls.style = (cls.style & ~BS_ICON) | BS_BITMAP;  // the bitmap as it is
+        if (c.kind == Kind::BitBtn) cls.style |= BS_BITMAP;  // the bitmap as it is
         const int width = c.kind == Kind::Label ? fonts.text_width(font, c.text) : scale(c.width);
         HWND w = CreateWindowExA(cls.ex_style, cls.name, c.text.c_str(), cls.style, scale(c.left), scale(c.top), width,
                                  scale(cls.height), form,

@@ -28,7 +28,7 @@ std::vector<Child> children(HWND form) {
         GetClassNameA(w, cls, sizeof cls);
         c.cls = cls;
         c.text = window_text(w);
-        // The picture buttons: dorimo shows an icon, the floor the bitmap.
+        // The picture buttons: dorimo shows an image list, the floor the bitmap.
         // (Across processes Wine gives only some of a control's own style bits.)
         c.style = GetWindowLongA(w, GWL_STYLE) & ~(BS_ICON | BS_BITMAP);
         c.ex_style = GetWindowLongA(w, GWL_EXSTYLE);
