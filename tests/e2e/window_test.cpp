@@ -706,6 +706,8 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
             const Heard system = hear(standard);
             EXPECT_EQ(heard.role.lVal, system.role.lVal) << e[0];
             EXPECT_EQ(heard.state.lVal, system.state.lVal) << e[0];
+            // Named without becoming an 8-bit window: every message would go through a translation.
+            EXPECT_TRUE(IsWindowUnicode(control)) << e[0];
             standard->Release();
             object->Release();
         }
