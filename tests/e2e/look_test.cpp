@@ -209,6 +209,7 @@ void expect_glyph_grown(App& app, int at_dpi) {
     // The glyph: what is neither the button's face nor its frame.
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     RECT glyph{};
+    COLORREF corner = face;  // at the glyph's top left, where the picture has its masked background
     ASSERT_TRUE(wait_for([&] {
         const Capture c(button);
         glyph = {c.width(), c.height(), 0, 0};
@@ -219,8 +220,10 @@ void expect_glyph_grown(App& app, int at_dpi) {
                 glyph.top = std::min<LONG>(glyph.top, y), glyph.bottom = std::max<LONG>(glyph.bottom, y + 1);
             }
         }
+        if (glyph.right > glyph.left) corner = c.at(glyph.left, glyph.top);
         return glyph.right > glyph.left && glyph.right - glyph.left >= scaled_at(17, at_dpi) * 4 / 5;
     }));
+    EXPECT_LT(distance(corner, face), 48) << "the glyph's background shows";
     EXPECT_LE(glyph.right - glyph.left, scaled_at(17, at_dpi));
     EXPECT_GE(glyph.right - glyph.left, scaled_at(17, at_dpi) * 4 / 5);
     EXPECT_LE(glyph.bottom - glyph.top, scaled_at(15, at_dpi));
