@@ -137,21 +137,19 @@ void Fonts::fit_widest_text(HWND control, const ControlSpec& component) {
         TEXTMETRICA m{};
         GetTextMetricsA(dc_, &m);
         SelectObject(dc_, old);
-        // A drop-down list's box has no margins, so its text area is as wide
-        // in every font: the narrower fonts are tried on the measuring DC
-        // alone, and the list is given the one chosen. An edit box's margins
-        // come with its font, which it is given to be measured.
+        // Each font is measured in the box itself: an edit box's margins come
+        // with its font, and a box narrower than one average character keeps
+        // a text area of one character of its font. A drop-down list's box
+        // has no margins, so its text area is never wider in a narrower font:
+        // a font whose text does not fit the area in its own font is passed
+        // over on the measuring DC, without giving it to the list.
         for (chosen = m.tmAveCharWidth - 1; chosen >= 1; --chosen) {
             HFONT condensed = get(component.font_height, component.bold, chosen);
-            if (!combo) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
-            if (widest_text_width(condensed, component.shows_whole) < (combo ? area : text_area_width(edit)) ||
-                chosen == 1) {
-                if (combo) {
-                    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
-                    set_no_margins(edit);  // the new font brought its own
-                }
-                break;
-            }
+            const int width = widest_text_width(condensed, component.shows_whole);
+            if (combo && width >= area && chosen > 1) continue;
+            SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(condensed), FALSE);
+            if (combo) set_no_margins(edit);  // the new font brought its own
+            if (width < text_area_width(edit) || chosen == 1) break;
         }
     }
     fitted_.emplace_back(box_kind(component), chosen);

@@ -281,10 +281,12 @@ void change_resolution(const App& app, int to, int dx, int dy) {
     UnhookWindowsHookEx(hooked);
 }
 
-// The window moves to a screen of 144 pixels per inch, then to one of 120:
-// each time it is laid out again as a start there would lay it out, at the
-// place the system suggests. The same message from another program, whose
-// rectangle means nothing here, changes nothing.
+// The window moves to a screen of 144 pixels per inch, then to one of 120,
+// then to one of 96 (coming from a screen of 144, the drop-down lists' boxes
+// are then narrower than one character): each time it is laid out again as a
+// start there would lay it out, at the place the system suggests. The same
+// message from another program, whose rectangle means nothing here, changes
+// nothing.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     App app;
     expect_laid_out(app, dpi());
@@ -295,7 +297,7 @@ TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     SendMessageA(app.form(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&elsewhere));
     expect_laid_out(app, dpi());
     int moved = 0;
-    for (const int to : {144, 120}) {
+    for (const int to : {144, 120, 96}) {
         moved += 8;
         change_resolution(app, to, 8, 8);
         expect_laid_out(app, to);
