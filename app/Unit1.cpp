@@ -36,7 +36,7 @@ constexpr UINT WM_SHOW_REQUESTED = WM_APP + 16;     // posted to itself on anoth
 // The open-file glyph grown to the given size (each pixel taken from the
 // nearest one of the picture), in an image list of its own with its
 // background, the colour of the picture's bottom-left pixel, masked out.
-HIMAGELIST make_glyph_icon(HINSTANCE instance, int width, int height) {
+HIMAGELIST make_glyph_images(HINSTANCE instance, int width, int height) {
     HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(instance, "OPENFILE", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!picture) return nullptr;
@@ -186,7 +186,7 @@ TForm1::~TForm1() {
 int TForm1::scale(int pixels) const { return MulDiv(pixels, font_height_, 12); }
 
 void TForm1::create_controls() {
-    glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
+    glyph_ = make_glyph_images(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     int id = kFirstControlId;
     for (ControlSpec& control : form_layout()) {
         Component c;
@@ -266,7 +266,7 @@ void TForm1::change_resolution(int dpi, const RECT* suggested) {
     fonts_.swap(old_fonts);
     font_height_ = MulDiv(12, dpi, 96);
     const HIMAGELIST old_glyph = glyph_;
-    glyph_ = make_glyph_icon(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
+    glyph_ = make_glyph_images(instance_, scale(kGlyphWidth), scale(kGlyphHeight));
     for (const Component& c : components_) {
         if (c.hwnd) lay_out(c, true);
     }
