@@ -158,29 +158,36 @@ TEST(Outside, ARedrawSwitchSentFromAnotherProgramChangesNothing) {
     }
 }
 
-// While the window waits on a box of its own (here a save that fails),
-// closes and clicks that other programs post in a stream open no box more,
-// and the program goes on with one box, answering.
+// While the window waits on a box of its own (here a save that fails, in
+// sight or from the notification area), closes and clicks that other
+// programs post in a stream open no box more: the program goes on with one
+// box, answering, and the closes are dropped, not answered after it.
 TEST(Outside, WhileABoxIsUpPostedClosesAndClicksOpenNoMore) {
     App::Options options;
     options.ini_is_directory = true;
     App app(options);
     const HWND save = app.control("btnSAVE");
-    const WPARAM save_click = MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED);
-    for (const bool by_close : {true, false}) {
-        SCOPED_TRACE(by_close ? "close" : "click");
-        by_close ? (void)PostMessageA(app.form(), WM_CLOSE, 0, 0) : app.post_click("btnSAVE");
+    auto post = [&](bool close) {
+        if (close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+        else PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED), reinterpret_cast<LPARAM>(save));
+    };
+    const struct {
+        bool box_by_close, closes, in_tray;
+    } cases[] = {{true, true, false}, {false, false, false}, {false, true, false}, {false, false, true}, {false, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.box_by_close ? "close" : "click") + (c.closes ? ", closes" : ", clicks") +
+                     (c.in_tray ? ", in the tray" : ""));
+        if (c.in_tray) app.click("btnTRAY");
+        post(c.box_by_close);
         const HWND box = app.wait_for_message_box();
         ASSERT_NE(box, nullptr);
-        for (int i = 0; i < 300; ++i) {
-            if (by_close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
-            else PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
-        }
+        for (int i = 0; i < 300; ++i) post(c.closes);
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutA(app.form(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
         EXPECT_EQ(process_windows(app.process_id(), "#32770").size(), 1u);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return process_windows(app.process_id(), "#32770").empty(); }));
+        EXPECT_EQ(app.wait_for_message_box(1000), nullptr);
         EXPECT_TRUE(app.running());
     }
 }

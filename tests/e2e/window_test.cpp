@@ -593,6 +593,47 @@ TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
     }
 }
 
+// Minimised by its title-bar button, by the system itself or by a start
+// that asks for it, the window leaves the screen while its taskbar entry
+// stays; the entry's restore brings it back as it was. Minimised, the
+// notification area's button and icon work as from the screen.
+TEST(Window, MinimisedTheWindowLeavesTheScreenAndItsTaskbarEntryBringsItBack) {
+    RECT shown{};
+    for (const bool at_start : {false, true}) {
+        SCOPED_TRACE(at_start ? "started minimised" : "by the title-bar button");
+        App::Options options;
+        if (at_start) options.show = SW_SHOWMINNOACTIVE;
+        App app(options);
+        const HWND entry = app.application_window();
+        auto minimised = [&] {
+            return wait_for([&] { return IsIconic(entry) && (!IsWindowVisible(app.form()) || IsIconic(app.form())); });
+        };
+        auto restored = [&] {
+            RECT now{};
+            const bool back = wait_for([&] { return IsWindowVisible(app.form()) && !IsIconic(app.form()); });
+            GetWindowRect(app.form(), &now);
+            return back && !IsIconic(entry) && IsWindowVisible(entry) && EqualRect(&now, &shown);
+        };
+        if (!at_start) {
+            GetWindowRect(app.form(), &shown);
+            PostMessageA(app.form(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        }
+        ASSERT_TRUE(minimised());
+        EXPECT_TRUE(IsWindowVisible(entry));
+        PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_TRUE(restored());
+
+        ShowWindow(app.form(), SW_MINIMIZE);
+        ASSERT_TRUE(minimised());
+        const HWND tray = app.control("btnTRAY");
+        PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tray), BN_CLICKED), reinterpret_cast<LPARAM>(tray));
+        EXPECT_TRUE(wait_for([&] { return !IsWindowVisible(entry); }));
+        PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);  // no entry to restore
+        SendMessageA(app.form(), WM_USER + 200, 92, WM_LBUTTONDBLCLK);  // the icon's double click
+        EXPECT_TRUE(restored());
+    }
+}
+
 TEST(Window, TheLogKeepsEveryLine) {
     App app;
     for (int i = 0; i < 1200; ++i) app.click("btnGO3");  // about 40 000 characters
