@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -1002,16 +1003,20 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
     }
 }
 
-// A running copy of other rights refuses the show request: the second start
-// says so at once, after one request, not after the whole wait for a copy
-// that is still starting (10 s). Wine has no rights between processes; the
-// refusal is played here, in the test's own process, the lock held by its
-// main thread while another one claims the settings.
+// A running copy of other rights refuses the show request, another user's
+// may not even be looked at: the second start says so at once, not after
+// the whole wait for a copy that is still starting (10 s). Wine has no
+// rights or users between processes; the refusal is played here, in the
+// test's own process, which claims the settings on a thread of its own.
 int requests = 0;
-bool refuse(bool& other_rights) {
+bool refuse(dorimo::Refusal& refusal) {
     ++requests;
-    other_rights = true;
+    refusal = dorimo::Refusal::OtherRights;
     return false;
+}
+HANDLE WINAPI deny(DWORD, BOOL, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
 }
 struct Claim {
     std::wstring settings;
@@ -1022,26 +1027,41 @@ DWORD WINAPI claim(void* c) {
     return 0;
 }
 
-TEST(Window, ASecondStartRefusedByACopyOfOtherRightsSaysSoAtOnce) {
-    const std::wstring folder = to_wide(new_temp_folder()) + L"\\";
-    const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
-    ASSERT_NE(held, nullptr);
-    dorimo::replace_show_request_for_tests(refuse);
-    Claim second{folder + L"dorimo.ini"};
-    const DWORD start = GetTickCount();
-    const HANDLE thread = CreateThread(nullptr, 0, claim, &second, 0, nullptr);
-    const HWND box = wait_for_message_box(GetCurrentProcessId(), 15000);
-    const DWORD took = GetTickCount() - start;
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(message_box_text(box).find("別の権限"), std::string::npos) << message_box_text(box);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    WaitForSingleObject(thread, 10000);
-    CloseHandle(thread);
-    CloseHandle(held);
-    dorimo::replace_show_request_for_tests(nullptr);
-    EXPECT_FALSE(second.claimed);
-    EXPECT_EQ(requests, 1);
-    EXPECT_LT(took, 5000u) << "the box came after the whole wait";
+TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
+    for (const bool other_user : {false, true}) {
+        SCOPED_TRACE(other_user ? "another user's copy" : "a copy of other rights");
+        requests = 0;
+        // The lock held by the test's main thread, or by a real running copy.
+        std::unique_ptr<App> copy;
+        std::wstring folder = to_wide(new_temp_folder()) + L"\\";
+        HANDLE held = nullptr;
+        if (other_user) {
+            copy = std::make_unique<App>();
+            folder = to_wide(copy->folder()) + L"\\";
+            dorimo::replace_process_open_for_tests(deny);
+        } else {
+            held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
+            ASSERT_NE(held, nullptr);
+            dorimo::replace_show_request_for_tests(refuse);
+        }
+        Claim second{folder + L"dorimo.ini"};
+        const DWORD start = GetTickCount();
+        const HANDLE thread = CreateThread(nullptr, 0, claim, &second, 0, nullptr);
+        const HWND box = wait_for_message_box(GetCurrentProcessId(), 15000);
+        const DWORD took = GetTickCount() - start;
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(message_box_text(box).find(other_user ? "別のユーザー" : "別の権限"), std::string::npos)
+            << message_box_text(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        WaitForSingleObject(thread, 10000);
+        CloseHandle(thread);
+        if (held) CloseHandle(held);
+        dorimo::replace_show_request_for_tests(nullptr);
+        dorimo::replace_process_open_for_tests(nullptr);
+        EXPECT_FALSE(second.claimed);
+        EXPECT_EQ(requests, other_user ? 0 : 1);
+        EXPECT_LT(took, 5000u) << "the box came after the whole wait";
+    }
 }
 
 }  // namespace
