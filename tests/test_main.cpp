@@ -7,22 +7,11 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 
-namespace {
-// A program still running after DORIMO_TEST_TIME_LIMIT seconds (the runner
-// sets it) says so as one failed test and ends: on a PC nothing else would
-// end a test that hangs.
-DWORD WINAPI end_at_time_limit(void* seconds) {
-    const auto limit = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(seconds));
-    Sleep(limit * 1000);
-    std::printf("\n[  FAILED  ] 1 test, not done within the time limit of %lu s\n", limit);
-    std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 1);
-    return 0;
-}
+#include "time_limit.h"
 
+namespace {
 // The tests under another code page name the system's in
 // DORIMO_TEST_CODE_PAGE.
 class CodePageCheck : public ::testing::Environment {
@@ -45,11 +34,7 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef _WIN32
     ::testing::AddGlobalTestEnvironment(new CodePageCheck);
-    if (const char* limit = std::getenv("DORIMO_TEST_TIME_LIMIT")) {
-        if (const unsigned long seconds = std::strtoul(limit, nullptr, 10))
-            CloseHandle(CreateThread(nullptr, 0, end_at_time_limit, reinterpret_cast<void*>(UINT_PTR{seconds}), 0,
-                                     nullptr));
-    }
+    end_at_time_limit();
 #endif
     return RUN_ALL_TESTS();
 }

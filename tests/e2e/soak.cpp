@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app_driver.h"
+#include "time_limit.h"
 
 #include <psapi.h>
 
@@ -125,6 +126,7 @@ TEST(Soak, EveryDueRunLaunchesOnceAndIsLoggedInOrder) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc > 1) e2e::g_seconds = std::atoi(argv[1]);
+    end_at_time_limit();
     if (GetACP() != 932) {
         std::fprintf(stderr, "needs the code page 932 (under Wine: LANG=ja_JP.UTF-8)\n");
         return 1;
