@@ -555,7 +555,9 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         break;
     case WM_SIZE:
-        if (wparam == SIZE_MINIMIZED) minimize_rtn();  // minimised by the system itself (Win+Down)
+        // Minimised by the system itself (Win+Down). The state, not the
+        // message's word for it: any program may post a WM_SIZE.
+        if (IsIconic(window_)) minimize_rtn();
         return 0;
     case WM_CTLCOLORSTATIC: {  // labels, check boxes, the log and the disabled boxes
         HDC dc = reinterpret_cast<HDC>(wparam);
@@ -673,12 +675,13 @@ void TForm1::minimize_rtn() {
     if (!in_tray_) ShowWindow(application_, SW_MINIMIZE);
 }
 
-void TForm1::taskbar_entry_sized(WPARAM how) {
-    if (how == SIZE_MINIMIZED) ShowWindow(window_, SW_HIDE);
-    // Restored: back as it was, unless it went into the notification area
-    // meanwhile. Shown normally, a window minimised by the system itself is
-    // restored as well.
-    if (how == SIZE_RESTORED && !in_tray_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+// The taskbar entry's state, not the message's word for it, decides.
+// Restored, the window comes back as it was, unless it went into the
+// notification area meanwhile; shown normally, a window minimised by the
+// system itself is restored as well.
+void TForm1::taskbar_entry_sized() {
+    if (IsIconic(application_)) ShowWindow(window_, SW_HIDE);
+    else if (IsWindowVisible(application_) && !in_tray_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
 }
 
 // The taskbar entry belongs to the application's window: it goes and comes

@@ -36,7 +36,7 @@ public:
 
     // The taskbar entry's window was minimised or restored (WM_SIZE): the
     // window leaves the screen and comes back with it (dorimo.cpp).
-    void taskbar_entry_sized(WPARAM how);
+    void taskbar_entry_sized();
 
     // SlotForm over the real controls.
     std::size_t component_count() const override { return components_.size(); }

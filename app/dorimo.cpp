@@ -33,7 +33,7 @@ LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     using dorimo::Form1;
     switch (message) {
     case WM_SIZE:
-        if (Form1) Form1->taskbar_entry_sized(wparam);
+        if (Form1) Form1->taskbar_entry_sized();
         return 0;
     case WM_SYSCOMMAND:
         // Hidden (the window in the notification area), there is no entry to

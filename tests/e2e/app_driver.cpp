@@ -188,10 +188,8 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
 
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (options.show >= 0) {
-        si.dwFlags = STARTF_USESHOWWINDOW;
-        si.wShowWindow = static_cast<WORD>(options.show);
-    }
+    si.dwFlags = options.show >= 0 ? STARTF_USESHOWWINDOW : 0;
+    si.wShowWindow = static_cast<WORD>(options.show);
     std::wstring command = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                         &process_))
@@ -212,12 +210,9 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     // Then the message loop: shown, minimised, or already moved into the
     // notification area, or showing an error.
     WaitForInputIdle(process_.hProcess, 10000);
-    wait_for(
-        [&] {
-            return IsWindowVisible(form_) || !IsWindowVisible(application_window()) ||
-                   IsIconic(application_window()) || wait_for_message_box(0);
-        },
-        5000);
+    const HWND entry = application_window();
+    wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(entry) || IsIconic(entry) || wait_for_message_box(0); },
+             5000);
     if (!form_) {  // no destructor runs for an App never made: the program ends here
         TerminateProcess(process_.hProcess, 1);
         WaitForSingleObject(process_.hProcess, 3000);

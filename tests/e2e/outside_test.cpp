@@ -158,30 +158,30 @@ TEST(Outside, ARedrawSwitchSentFromAnotherProgramChangesNothing) {
     }
 }
 
-// While the window waits on a box of its own (here a save that fails, in
-// sight or from the notification area), closes and clicks that other
-// programs post in a stream open no box more: the program goes on with one
-// box, answering, and the closes are dropped, not answered after it.
+// While the window waits on a box of its own (here a save that fails, also
+// from the notification area), closes and clicks that other programs post
+// in a stream open no box more, and the program goes on with one box,
+// answering; the closes are dropped, not answered after it.
 TEST(Outside, WhileABoxIsUpPostedClosesAndClicksOpenNoMore) {
     App::Options options;
     options.ini_is_directory = true;
     App app(options);
     const HWND save = app.control("btnSAVE");
-    auto post = [&](bool close) {
-        if (close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
-        else PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED), reinterpret_cast<LPARAM>(save));
-    };
+    const WPARAM save_click = MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED);
     const struct {
-        bool box_by_close, closes, in_tray;
-    } cases[] = {{true, true, false}, {false, false, false}, {false, true, false}, {false, false, true}, {false, true, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.box_by_close ? "close" : "click") + (c.closes ? ", closes" : ", clicks") +
-                     (c.in_tray ? ", in the tray" : ""));
-        if (c.in_tray) app.click("btnTRAY");
-        post(c.box_by_close);
+        bool box_by_close, by_close, in_tray;
+    } cases[] = {{true, true, false}, {false, false, false}, {false, true, false}, {false, false, true}};
+    for (const auto& [box_by_close, by_close, in_tray] : cases) {
+        SCOPED_TRACE(std::to_string(box_by_close) + std::to_string(by_close) + std::to_string(in_tray));
+        if (in_tray) app.click("btnTRAY");
+        box_by_close ? (void)PostMessageA(app.form(), WM_CLOSE, 0, 0)
+                     : (void)PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
         const HWND box = app.wait_for_message_box();
         ASSERT_NE(box, nullptr);
-        for (int i = 0; i < 300; ++i) post(c.closes);
+        for (int i = 0; i < 300; ++i) {
+            if (by_close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+            else PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
+        }
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutA(app.form(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
         EXPECT_EQ(process_windows(app.process_id(), "#32770").size(), 1u);

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -594,44 +593,33 @@ TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
     }
 }
 
-// Minimised by its title-bar button, by the system itself or by a start
-// that asks for it, the window leaves the screen while its taskbar entry
-// stays; the entry's restore brings it back as it was. Minimised, the
-// notification area's button and icon work as from the screen.
+// Minimised by its title-bar button, by the system or by a start asking for
+// it, the window leaves the screen and its taskbar entry stays; the entry's
+// restore, or the icon after the tray button, brings it back as it was.
 TEST(Window, MinimisedTheWindowLeavesTheScreenAndItsTaskbarEntryBringsItBack) {
     RECT shown{};
-    for (const bool at_start : {false, true}) {
-        SCOPED_TRACE(at_start ? "started minimised" : "by the title-bar button");
+    for (const int show : {-1, SW_SHOWMINNOACTIVE}) {
         App::Options options;
-        if (at_start) options.show = SW_SHOWMINNOACTIVE;
+        options.show = show;
         App app(options);
-        const HWND entry = app.application_window();
-        auto minimised = [&] {
-            return wait_for([&] { return IsIconic(entry) && (!IsWindowVisible(app.form()) || IsIconic(app.form())); });
-        };
-        auto restored = [&] {
+        const HWND entry = app.application_window(), tray = app.control("btnTRAY");
+        auto off = [&] { return wait_for([&] { return IsIconic(entry) && !IsWindowVisible(app.form()); }); };
+        auto back = [&] {
             RECT now{};
-            const bool back = wait_for([&] { return IsWindowVisible(app.form()) && !IsIconic(app.form()); });
-            GetWindowRect(app.form(), &now);
-            return back && !IsIconic(entry) && IsWindowVisible(entry) && EqualRect(&now, &shown);
+            return wait_for([&] { return IsWindowVisible(app.form()) && !IsIconic(app.form()) && !IsIconic(entry); }) &&
+                   GetWindowRect(app.form(), &now) && EqualRect(&now, &shown);
         };
-        if (!at_start) {
-            GetWindowRect(app.form(), &shown);
-            PostMessageA(app.form(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        }
-        ASSERT_TRUE(minimised());
-        EXPECT_TRUE(IsWindowVisible(entry));
+        if (show < 0) GetWindowRect(app.form(), &shown), PostMessageA(app.form(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(off() && IsWindowVisible(entry)) << show;
         PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);
-        EXPECT_TRUE(restored());
-
+        EXPECT_TRUE(back()) << show;
         ShowWindow(app.form(), SW_MINIMIZE);
-        ASSERT_TRUE(minimised());
-        const HWND tray = app.control("btnTRAY");
+        EXPECT_TRUE(off()) << show;
         PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tray), BN_CLICKED), reinterpret_cast<LPARAM>(tray));
-        EXPECT_TRUE(wait_for([&] { return !IsWindowVisible(entry); }));
-        PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);  // no entry to restore
+        EXPECT_TRUE(wait_for([&] { return !IsWindowVisible(entry); })) << show;
+        PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);        // no entry to restore
         SendMessageA(app.form(), WM_USER + 200, 92, WM_LBUTTONDBLCLK);  // the icon's double click
-        EXPECT_TRUE(restored());
+        EXPECT_TRUE(back()) << show;
     }
 }
 
@@ -1028,40 +1016,38 @@ DWORD WINAPI claim(void* c) {
 }
 
 TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
-    for (const bool other_user : {false, true}) {
-        SCOPED_TRACE(other_user ? "another user's copy" : "a copy of other rights");
-        requests = 0;
-        // The lock held by the test's main thread, or by a real running copy.
-        std::unique_ptr<App> copy;
-        std::wstring folder = to_wide(new_temp_folder()) + L"\\";
-        HANDLE held = nullptr;
-        if (other_user) {
-            copy = std::make_unique<App>();
-            folder = to_wide(copy->folder()) + L"\\";
-            dorimo::replace_process_open_for_tests(deny);
-        } else {
-            held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
-            ASSERT_NE(held, nullptr);
-            dorimo::replace_show_request_for_tests(refuse);
-        }
-        Claim second{folder + L"dorimo.ini"};
-        const DWORD start = GetTickCount();
-        const HANDLE thread = CreateThread(nullptr, 0, claim, &second, 0, nullptr);
-        const HWND box = wait_for_message_box(GetCurrentProcessId(), 15000);
-        const DWORD took = GetTickCount() - start;
-        ASSERT_NE(box, nullptr);
-        EXPECT_NE(message_box_text(box).find(other_user ? "別のユーザー" : "別の権限"), std::string::npos)
-            << message_box_text(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        WaitForSingleObject(thread, 10000);
-        CloseHandle(thread);
-        if (held) CloseHandle(held);
-        dorimo::replace_show_request_for_tests(nullptr);
-        dorimo::replace_process_open_for_tests(nullptr);
-        EXPECT_FALSE(second.claimed);
-        EXPECT_EQ(requests, other_user ? 0 : 1);
-        EXPECT_LT(took, 5000u) << "the box came after the whole wait";
-    }
+    const std::wstring folder = to_wide(new_temp_folder()) + L"\\";
+    const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
+    ASSERT_NE(held, nullptr);
+    dorimo::replace_show_request_for_tests(refuse);
+    Claim second{folder + L"dorimo.ini"};
+    const DWORD start = GetTickCount();
+    const HANDLE thread = CreateThread(nullptr, 0, claim, &second, 0, nullptr);
+    const HWND box = wait_for_message_box(GetCurrentProcessId(), 15000);
+    const DWORD took = GetTickCount() - start;
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(message_box_text(box).find("別の権限"), std::string::npos) << message_box_text(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(held);
+    dorimo::replace_show_request_for_tests(nullptr);
+    EXPECT_FALSE(second.claimed);
+    EXPECT_EQ(requests, 1);
+    EXPECT_LT(took, 5000u) << "the box came after the whole wait";
+
+    App copy;  // a real copy, its process not to be opened
+    dorimo::replace_process_open_for_tests(deny);
+    Claim beside{to_wide(copy.ini_path())};
+    const DWORD again = GetTickCount();
+    CloseHandle(CreateThread(nullptr, 0, claim, &beside, 0, nullptr));
+    const HWND other = wait_for_message_box(GetCurrentProcessId(), 15000);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(message_box_text(other).find("別のユーザー"), std::string::npos) << message_box_text(other);
+    EXPECT_LT(GetTickCount() - again, 5000u) << "the box came after the whole wait";
+    PostMessageA(other, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_for([&] { return !beside.claimed; }));
+    dorimo::replace_process_open_for_tests(nullptr);
 }
 
 }  // namespace
