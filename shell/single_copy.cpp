@@ -75,15 +75,17 @@ HANDLE open_lock(const wchar_t* space, DWORD& error) {
     return lock;
 }
 
-// The opening of another process; tests put a failing one in its place.
-HANDLE(WINAPI* open_process)(DWORD access, BOOL inherit, DWORD pid) = OpenProcess;
+// The opening of another process to read which program it runs; tests put
+// a failing one in its place.
+HANDLE open_to_query(DWORD pid) { return OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid); }
+HANDLE (*open_process)(DWORD pid) = open_to_query;
 
 enum class Settings { Own, Other, Unknown };
 
 // Whether the process runs a program from the claimed settings folder;
 // unknown when the process may not even be looked at (another user's).
 Settings settings_of(DWORD pid) {
-    const HANDLE process = open_process(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    const HANDLE process = open_process(pid);
     if (!process) return GetLastError() == ERROR_ACCESS_DENIED ? Settings::Unknown : Settings::Other;
     std::wstring image(32768, L'\0');
     DWORD size = static_cast<DWORD>(image.size());
@@ -178,9 +180,7 @@ std::wstring settings_lock_name(const std::wstring& folder) { return name_of(key
 
 void replace_show_request_for_tests(bool (*ask)(Refusal& refusal)) { ask_running_copy = ask ? ask : ask_to_show; }
 
-void replace_process_open_for_tests(HANDLE(WINAPI* open)(DWORD, BOOL, DWORD)) {
-    open_process = open ? open : OpenProcess;
-}
+void replace_process_open_for_tests(HANDLE (*open)(DWORD pid)) { open_process = open ? open : open_to_query; }
 
 bool claim_settings_file(const std::wstring& path) {
     own_key = key_of(folder_of(path));

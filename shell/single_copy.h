@@ -29,8 +29,9 @@ enum class Refusal { None, OtherRights, OtherUser };
 // itself, and sets `refusal` when the copy cannot be asked.
 void replace_show_request_for_tests(bool (*ask)(Refusal& refusal));
 
-// For tests: OpenProcess replaced by `open` (null: the real one again).
-void replace_process_open_for_tests(HANDLE(WINAPI* open)(DWORD access, BOOL inherit, DWORD pid));
+// For tests: the opening of another copy's process, to read which program
+// it runs, replaced by `open` (null: the real one again).
+void replace_process_open_for_tests(HANDLE (*open)(DWORD pid));
 
 // The window message by which another start asks the running copy to show
 // itself; its parameters name the settings file.

@@ -207,8 +207,8 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
             return form_ != nullptr && GetDlgItem(form_, last_control) != nullptr;
         },
         15000);
-    // Then the message loop: shown, minimised, or already moved into the
-    // notification area, or showing an error.
+    // Then the message loop: shown, or already moved into the notification
+    // area, or showing an error.
     WaitForInputIdle(process_.hProcess, 10000);
     const HWND entry = application_window();
     wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(entry) || IsIconic(entry) || wait_for_message_box(0); },

@@ -1,7 +1,6 @@
 // A long run of the real program: all five slots armed and made due again
 // and again, so that nearly every tick is a due run. Takes its duration in
-// seconds on the command line (soak_tests.exe 1800); the common test main
-// gives it the runner's time limit.
+// seconds on the command line (soak_tests.exe 1800).
 #include <gtest/gtest.h>
 
 #include <cstdio>
