@@ -12,6 +12,7 @@ namespace dorimo {
 namespace {
 
 constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting
+constexpr DWORD kBesideOtherUserMs = 3000; // for a copy still making its window beside another user's
 constexpr DWORD kOtherSessionMs = 1000;   // for a copy in another session that is ending
 constexpr DWORD kAskEveryMs = 50;
 
@@ -105,7 +106,7 @@ bool ask_to_show(Refusal& refusal) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         const Settings settings = settings_of(pid);
-        if (settings == Settings::Unknown) refusal = Refusal::OtherUser;
+        if (settings == Settings::Unknown && refusal == Refusal::None) refusal = Refusal::OtherUser;
         if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
@@ -125,15 +126,20 @@ bool (*ask_running_copy)(Refusal& refusal) = ask_to_show;
 enum class Waited { Ours, Shown, Unanswered };
 
 // Waits for the lock up to the time given, asking meanwhile, if asked to,
-// the copy that holds it to show itself; a copy that cannot be asked will
-// not answer later either.
+// the copy that holds it to show itself; a copy that refuses to be asked
+// will not answer later either. Another user's copy may not be the one that
+// holds the lock: that one may still be making its window, and is waited
+// for a little.
 Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, Refusal& refusal) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
         if (ask && ask_running_copy(refusal)) return Waited::Shown;
-        if (refusal != Refusal::None || GetTickCount() - start > patience) return Waited::Unanswered;
+        const DWORD waited = GetTickCount() - start;
+        if (refusal == Refusal::OtherRights || (refusal == Refusal::OtherUser && waited > kBesideOtherUserMs) ||
+            waited > patience)
+            return Waited::Unanswered;
     }
 }
 

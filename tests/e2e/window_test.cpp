@@ -1023,7 +1023,6 @@ TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
-    CloseHandle(held);
     dorimo::replace_show_request_for_tests(nullptr);
     EXPECT_FALSE(second.claimed);
     EXPECT_EQ(requests, 1);
@@ -1031,6 +1030,11 @@ TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
 
     App copy;
     dorimo::replace_process_open_for_tests([](DWORD) -> HANDLE { return SetLastError(ERROR_ACCESS_DENIED), nullptr; });
+    Claim starting{folder + L"dorimo.ini", false};  // beside it, a copy of its own still starting is waited for
+    CloseHandle(CreateThread(nullptr, 0, claim, &starting, 0, nullptr));
+    EXPECT_EQ(wait_for_message_box(GetCurrentProcessId(), 1000), nullptr);
+    ReleaseMutex(held), CloseHandle(held);
+    EXPECT_TRUE(wait_for([&] { return starting.claimed; }, 3000));
     Claim beside{to_wide(copy.ini_path())};
     CloseHandle(CreateThread(nullptr, 0, claim, &beside, 0, nullptr));
     const HWND other = wait_for_message_box(GetCurrentProcessId(), 5000);  // not after the whole wait
