@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "accessible.h"
@@ -414,8 +415,27 @@ void TForm1::guarded(void (TForm1::*handler)()) {
     }
 }
 
+// One box of the window's own at a time. While one is up (an error box or
+// the file dialog), nothing that arrives opens another: a click is not
+// taken, a close is dropped (see WM_CLOSE), and an error met meanwhile (a
+// timer's tick goes on) is shown once the box is gone, each text once.
 void TForm1::show_error(const std::string& message) {
+    if (box_up_) {
+        if (std::find(pending_errors_.begin(), pending_errors_.end(), message) == pending_errors_.end())
+            pending_errors_.push_back(message);
+        return;
+    }
+    box_up_ = true;
     show_error_box(IsWindowVisible(window_) ? window_ : application_, message);
+    box_up_ = false;
+    show_pending_errors();
+}
+
+void TForm1::show_pending_errors() {
+    if (pending_errors_.empty()) return;
+    const std::string next = pending_errors_.front();
+    pending_errors_.erase(pending_errors_.begin());
+    show_error(next);
 }
 
 // The window's own message procedure: the notification icon's messages here,
@@ -450,7 +470,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         const auto c = by_id_.find(LOWORD(wparam));
         // A click comes from the control itself, in a window that takes
         // input: none while a box or the file dialog of its own is up.
-        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(window_) &&
+        if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(window_) && !box_up_ &&
             reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
             if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
@@ -483,9 +503,13 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case WM_CLOSE:
-        // One close at a time: another one, which any program may post while
-        // this one's box is up, would open a box over it, and so on.
-        if (closing_) return 0;
+        // One close at a time, and none while a box of the window's own is
+        // up: a close that arrives then (any program may post one, the
+        // taskbar entry's Close sends one) is dropped, not kept for later.
+        // Answered after the box, it would end the program or show the same
+        // failed save again, right behind a box the user has just answered;
+        // dropped, the user closes again once the box has been read.
+        if (closing_ || box_up_) return 0;
         closing_ = true;
         try {
             FormClose();
@@ -525,11 +549,16 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         return 0;
     case WM_SYSCOMMAND:
-        if ((wparam & 0xFFF0) == SC_MINIMIZE) {
-            ShowWindow(application_, SW_MINIMIZE);  // the taskbar entry's window minimises
+        if ((wparam & 0xFFF0) == SC_MINIMIZE) {  // the title-bar button, the system menu
+            minimize_rtn();
             return 0;
         }
         break;
+    case WM_SIZE:
+        // Minimised by the system itself (Win+Down). The state, not the
+        // message's word for it: any program may post a WM_SIZE.
+        if (IsIconic(window_)) minimize_rtn();
+        return 0;
     case WM_CTLCOLORSTATIC: {  // labels, check boxes, the log and the disabled boxes
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
@@ -596,8 +625,17 @@ void TForm1::choose_program(const std::string& digit) {
         }
     } input_back{window_, GetActiveWindow(), GetFocus()};
     EnableWindow(window_, FALSE);
-    const auto chosen = named("OpenDialog" + digit).chooser.choose(application_, window_);
+    box_up_ = true;
+    std::optional<std::string> chosen;
+    try {
+        chosen = named("OpenDialog" + digit).chooser.choose(application_, window_);
+    } catch (...) {
+        box_up_ = false;
+        throw;
+    }
+    box_up_ = false;
     if (chosen) set_text(find_component(*this, control_name(kPathPrefix, digit)), *chosen);
+    show_pending_errors();
 }
 
 // ----------------------------------------------------- the notification area
@@ -629,6 +667,23 @@ void TForm1::tray_back_rtn() {
     SetForegroundWindow(window_);
 }
 
+// Minimised, the window is hidden and the application's window, which
+// carries the taskbar entry, is minimised (dorimo.cpp says why). A window
+// in the notification area is off the screen already and has no entry.
+void TForm1::minimize_rtn() {
+    ShowWindow(window_, SW_HIDE);
+    if (!in_tray_) ShowWindow(application_, SW_MINIMIZE);
+}
+
+// The taskbar entry's state, not the message's word for it, decides.
+// Restored, the window comes back as it was, unless it went into the
+// notification area meanwhile; shown normally, a window minimised by the
+// system itself is restored as well.
+void TForm1::taskbar_entry_sized() {
+    if (IsIconic(application_)) ShowWindow(window_, SW_HIDE);
+    else if (IsWindowVisible(application_) && !in_tray_ && !IsWindowVisible(window_)) ShowWindow(window_, SW_SHOWNORMAL);
+}
+
 // The taskbar entry belongs to the application's window: it goes and comes
 // with the main window.
 void TForm1::set_in_taskbar(bool shown) {
@@ -642,17 +697,27 @@ void TForm1::set_in_taskbar(bool shown) {
 // ------------------------------------------------------------ message loop
 
 int TForm1::run(int show_command) {
-    set_in_taskbar(true);
     switch (show_command) {
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
     case SW_SHOWMINNOACTIVE:
     case SW_FORCEMINIMIZE:
-        ShowWindow(window_, SW_SHOWNORMAL);
-        ShowWindow(application_, SW_MINIMIZE);
+        // Started minimised: only the taskbar entry shows, and it takes no
+        // activation from the program the user is in. Nothing is painted,
+        // so the first paint's step is taken now: with the start-up option
+        // the window goes into the notification area at once, and a later
+        // restore does not send it there.
+        ShowWindow(application_, SW_SHOWMINNOACTIVE);
+        guarded(&TForm1::FormPaint);
         break;
-    case SW_SHOWMAXIMIZED: ShowWindow(window_, SW_SHOWMAXIMIZED); break;
-    default: ShowWindow(window_, SW_SHOWNORMAL); break;
+    case SW_SHOWMAXIMIZED:
+        ShowWindow(window_, SW_SHOWMAXIMIZED);
+        set_in_taskbar(true);
+        break;
+    default:
+        ShowWindow(window_, SW_SHOWNORMAL);
+        set_in_taskbar(true);
+        break;
     }
 
     // The controls get their names for screen readers once the window has

@@ -34,6 +34,10 @@ public:
     // command, then dispatches messages until the window has closed.
     int run(int show_command);
 
+    // The taskbar entry's window was minimised or restored (WM_SIZE): the
+    // window leaves the screen and comes back with it (dorimo.cpp).
+    void taskbar_entry_sized();
+
     // SlotForm over the real controls.
     std::size_t component_count() const override { return components_.size(); }
     const std::string& component_name(std::size_t i) const override { return components_.at(i).layout.name; }
@@ -63,6 +67,7 @@ private:
     LRESULT inherited(UINT message, WPARAM wparam, LPARAM lparam);
     void guarded(void (TForm1::*handler)());
     void show_error(const std::string& message);
+    void show_pending_errors();
 
     void create_controls();
     RECT place_of(const ControlSpec& control);
@@ -109,6 +114,9 @@ private:
     void tray_del_rtn();
     void tray_back_rtn();
 
+    // Minimising: the window off the screen, its taskbar entry minimised.
+    void minimize_rtn();
+
     // The handler of a component's click or tick, by its name; null for none.
     static const std::map<std::string, Handler>& handlers();
     Handler handler_of(std::size_t component) const;
@@ -131,6 +139,8 @@ private:
     bool show_requested_ = false;    // another start asked, and was answered
     bool in_tray_ = false;
     bool closing_ = false;           // a close is being handled
+    bool box_up_ = false;            // an error box or the file dialog of the window's own is up
+    std::vector<std::string> pending_errors_;  // errors met while it was, shown after it
     NotifyRecord tray_record_{};
     UINT taskbar_created_ = 0;
     HWND focus_ = nullptr;  // focus kept over deactivation

@@ -17,9 +17,29 @@ namespace {
 
 // The application's own window: invisible (no size), it carries the taskbar
 // entry with the application title and owns the main window and dialogs.
+//
+// The minimised state is this window's: the taskbar asks it (IsIconic) and
+// sends it SC_MINIMIZE and SC_RESTORE, and the main window, an owned window,
+// has no entry of its own to be minimised into (minimised itself, it would
+// lie as a caption at the bottom left of the screen). So the main window
+// never stays minimised: its title-bar button, its system menu and the
+// system (Win+Down) minimise this window instead, and the main window
+// follows this window's state, told by WM_SIZE: hidden while it is
+// minimised, shown as it was when it is restored (the taskbar entry, a
+// second start, the notification icon). Windows hides and shows owned
+// windows with their owner itself; Wine does not, and the main window would
+// stay on the screen.
 LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     using dorimo::Form1;
     switch (message) {
+    case WM_SIZE:
+        if (Form1) Form1->taskbar_entry_sized();
+        return 0;
+    case WM_SYSCOMMAND:
+        // Hidden (the window in the notification area), there is no entry to
+        // restore or minimise: a restore would bring the entry back alone.
+        if (!IsWindowVisible(hwnd)) return 0;
+        break;
     case WM_ACTIVATE:
         // Activation through the taskbar entry passes to the main window.
         if (LOWORD(wparam) != WA_INACTIVE && Form1 && IsWindowEnabled(Form1->handle()) &&
@@ -30,8 +50,9 @@ LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_CLOSE:
         if (Form1) PostMessageA(Form1->handle(), WM_CLOSE, 0, 0);
         return 0;
-    default: return DefWindowProcA(hwnd, message, wparam, lparam);
+    default: break;
     }
+    return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
 HWND create_application_window(HINSTANCE instance) {

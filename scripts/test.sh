@@ -39,7 +39,7 @@ part() {
 }
 
 native() {
-    part native-tests ctest --test-dir build/host -V &&
+    part native-tests ctest --test-dir build/host --no-tests=error -V &&
     part sanitizers bash scripts/sanitize.sh -V &&
     part fuzzing bash scripts/fuzz.sh "${DORIMO_FUZZ_SECONDS:-15}" &&
     part workflow-lint bash scripts/lint-workflows.sh
@@ -55,7 +55,7 @@ windows() {
     wine_prefix_ready
     wineserver -w  # the prefix settled before the runs copy it
     start_xvfb
-    part windows-tests ctest --test-dir build/win -j4 -V
+    part windows-tests ctest --test-dir build/win --no-tests=error -j4 -V
 }
 
 native & native_pid=$!

@@ -12,6 +12,7 @@ namespace dorimo {
 namespace {
 
 constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting
+constexpr DWORD kBesideOtherUserMs = 3000; // for a copy still making its window beside another user's
 constexpr DWORD kOtherSessionMs = 1000;   // for a copy in another session that is ending
 constexpr DWORD kAskEveryMs = 50;
 
@@ -75,25 +76,38 @@ HANDLE open_lock(const wchar_t* space, DWORD& error) {
     return lock;
 }
 
-// True when the process runs a program from the claimed settings folder.
-bool uses_own_settings(DWORD pid) {
-    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!process) return false;
+// The opening of another process to read which program it runs; tests put
+// a failing one in its place.
+HANDLE open_to_query(DWORD pid) { return OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid); }
+HANDLE (*open_process)(DWORD pid) = open_to_query;
+
+enum class Settings { Own, Other, Unknown };
+
+// Whether the process runs a program from the claimed settings folder;
+// unknown when the process may not even be looked at (another user's).
+Settings settings_of(DWORD pid) {
+    const HANDLE process = open_process(pid);
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED ? Settings::Unknown : Settings::Other;
     std::wstring image(32768, L'\0');
     DWORD size = static_cast<DWORD>(image.size());
     const bool got = QueryFullProcessImageNameW(process, 0, image.data(), &size);
     CloseHandle(process);
-    return got && key_of(folder_of(image.substr(0, size))) == own_key;
+    return got && key_of(folder_of(image.substr(0, size))) == own_key ? Settings::Own : Settings::Other;
 }
 
 // Asks the program's window that uses the settings file to show itself;
-// true once it did. A copy that refuses the request runs with higher rights.
-bool ask_to_show(bool& other_rights) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w;
-         w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
+// true once it did. A copy that refuses the request runs with higher
+// rights; the lock is this session's, so a copy of the program whose
+// process may not be looked at belongs to another user of the session
+// ("Run as" another user).
+bool ask_to_show(Refusal& refusal) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", L"ドリモ丸"); w;
+         w = FindWindowExW(nullptr, w, L"TForm1", L"ドリモ丸")) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (!uses_own_settings(pid)) continue;  // another program's window of that class
+        const Settings settings = settings_of(pid);
+        if (settings == Settings::Unknown && refusal == Refusal::None) refusal = Refusal::OtherUser;
+        if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
         SetLastError(0);
@@ -101,30 +115,35 @@ bool ask_to_show(bool& other_rights) {
                                 static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
             answer == static_cast<DWORD_PTR>(kShown))
             return true;
-        if (GetLastError() == ERROR_ACCESS_DENIED) other_rights = true;
+        if (GetLastError() == ERROR_ACCESS_DENIED) refusal = Refusal::OtherRights;
     }
     return false;
 }
 
 // The asking step; tests put a fake one in its place.
-bool (*ask_running_copy)(bool& other_rights) = ask_to_show;
+bool (*ask_running_copy)(Refusal& refusal) = ask_to_show;
 
 enum class Waited { Ours, Shown, Unanswered };
 
 // Waits for the lock up to the time given, asking meanwhile, if asked to,
 // the copy that holds it to show itself; a copy that refuses to be asked
-// will not answer later either.
-Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, bool& other_rights) {
+// will not answer later either. Another user's copy may not be the one that
+// holds the lock: that one may still be making its window, and is waited
+// for a little.
+Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, Refusal& refusal) {
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
-        if (ask && ask_running_copy(other_rights)) return Waited::Shown;
-        if (other_rights || GetTickCount() - start > patience) return Waited::Unanswered;
+        if (ask && ask_running_copy(refusal)) return Waited::Shown;
+        const DWORD waited = GetTickCount() - start;
+        if (refusal == Refusal::OtherRights || (refusal == Refusal::OtherUser && waited > kBesideOtherUserMs) ||
+            waited > patience)
+            return Waited::Unanswered;
     }
 }
 
-enum class Reason { OtherSession, OtherRights, NoAnswer };
+enum class Reason { OtherSession, OtherRights, OtherUser, NoAnswer };
 
 // The box of a second start whose running copy cannot come forward.
 bool tell_already_running(const std::wstring& path, Reason reason) {
@@ -135,6 +154,9 @@ bool tell_already_running(const std::wstring& path, Reason reason) {
         break;
     case Reason::OtherRights:
         text += "動いているのは別の権限 (「管理者として実行」など) のもので、ここからは前面に出せません。";
+        break;
+    case Reason::OtherUser:
+        text += "動いているのは別のユーザー (「別のユーザーとして実行」など) のもので、ここからは前面に出せません。";
         break;
     case Reason::NoAnswer: text += "動いている方が応答しないため、前面に出せませんでした。"; break;
     }
@@ -162,7 +184,9 @@ bool tell_lock_refused(const std::wstring& path, DWORD error) {
 
 std::wstring settings_lock_name(const std::wstring& folder) { return name_of(key_of(folder)); }
 
-void replace_show_request_for_tests(bool (*ask)(bool& other_rights)) { ask_running_copy = ask ? ask : ask_to_show; }
+void replace_show_request_for_tests(bool (*ask)(Refusal& refusal)) { ask_running_copy = ask ? ask : ask_to_show; }
+
+void replace_process_open_for_tests(HANDLE (*open)(DWORD pid)) { open_process = open ? open : open_to_query; }
 
 bool claim_settings_file(const std::wstring& path) {
     own_key = key_of(folder_of(path));
@@ -178,14 +202,17 @@ bool claim_settings_file(const std::wstring& path) {
     if (local_error || global_error) return tell_lock_refused(path, local_error ? local_error : global_error);
 
     // The session's lock: the copy that holds it can be asked.
-    bool other_rights = false;
-    switch (wait_for_lock(local, kPatienceMs, true, other_rights)) {
+    Refusal refusal = Refusal::None;
+    switch (wait_for_lock(local, kPatienceMs, true, refusal)) {
     case Waited::Ours: break;
     case Waited::Shown: return false;
-    case Waited::Unanswered: return tell_already_running(path, other_rights ? Reason::OtherRights : Reason::NoAnswer);
+    case Waited::Unanswered:
+        return tell_already_running(path, refusal == Refusal::OtherRights ? Reason::OtherRights
+                                          : refusal == Refusal::OtherUser ? Reason::OtherUser
+                                                                          : Reason::NoAnswer);
     }
     // The computer's lock, held by a copy in another session.
-    if (!global || wait_for_lock(global, kOtherSessionMs, false, other_rights) == Waited::Ours) return true;
+    if (!global || wait_for_lock(global, kOtherSessionMs, false, refusal) == Waited::Ours) return true;
     return tell_already_running(path, Reason::OtherSession);
 }
 

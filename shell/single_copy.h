@@ -19,10 +19,19 @@ bool claim_settings_file(const std::wstring& path);
 // folder (short names, other drive letters, letter case).
 std::wstring settings_lock_name(const std::wstring& folder);
 
+// Why the running copy cannot be asked to show itself: it runs with other
+// rights (it refuses the request), or it belongs to another user (its
+// process cannot be opened to see which settings it uses).
+enum class Refusal { None, OtherRights, OtherUser };
+
 // For tests: the step that asks the running copy to show itself replaced by
 // `ask` (null: the real one again). It answers whether the copy showed
-// itself, and sets `other_rights` when the copy refused to be asked.
-void replace_show_request_for_tests(bool (*ask)(bool& other_rights));
+// itself, and sets `refusal` when the copy cannot be asked.
+void replace_show_request_for_tests(bool (*ask)(Refusal& refusal));
+
+// For tests: the opening of another copy's process, to read which program
+// it runs, replaced by `open` (null: the real one again).
+void replace_process_open_for_tests(HANDLE (*open)(DWORD pid));
 
 // The window message by which another start asks the running copy to show
 // itself; its parameters name the settings file.

@@ -81,7 +81,9 @@ set "GTEST_SHARD_INDEX="
 set "DORIMO_TEST_CODE_PAGE="
 popd
 set /a part_passed=0, part_failed=0, part_skipped=0
-for /f "tokens=1-5" %%a in ('find "[  " ^< "%log%"') do call :tally %%b %%d %%e
+rem The system's find, by its full path: another one ahead in PATH (Git's
+rem Unix find, for one) would count nothing.
+for /f "tokens=1-5" %%a in ('%SystemRoot%\System32\find.exe "[  " ^< "%log%"') do call :tally %%b %%d %%e
 if not "%rc%"=="0" call :ended_badly
 set /a part_count=part_passed+part_failed+part_skipped
 if %part_count%==0 call :ended_badly

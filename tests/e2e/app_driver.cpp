@@ -188,6 +188,8 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
 
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.dwFlags = options.show >= 0 ? STARTF_USESHOWWINDOW : 0;
+    si.wShowWindow = static_cast<WORD>(options.show);
     std::wstring command = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                         &process_))
@@ -208,7 +210,8 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     // Then the message loop: shown, or already moved into the notification
     // area, or showing an error.
     WaitForInputIdle(process_.hProcess, 10000);
-    wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(application_window()) || wait_for_message_box(0); },
+    const HWND entry = application_window();
+    wait_for([&] { return IsWindowVisible(form_) || !IsWindowVisible(entry) || IsIconic(entry) || wait_for_message_box(0); },
              5000);
     if (!form_) {  // no destructor runs for an App never made: the program ends here
         TerminateProcess(process_.hProcess, 1);

@@ -37,6 +37,7 @@ public:
         std::string exe_name = "dorimo.exe";
         std::string folder;              // where to put the program; a new folder when empty
         std::wstring wide_folder;        // the same by its UTF-16 name, for names outside the code page
+        int show = -1;                   // the start's show command (SW_...); none when -1
         // Called as soon as the program has been started, with its process,
         // path and folder.
         std::function<void(const PROCESS_INFORMATION&, const std::wstring& exe, const std::wstring& folder)> on_start;

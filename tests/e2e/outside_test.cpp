@@ -167,20 +167,23 @@ TEST(Outside, WhileABoxIsUpPostedClosesAndClicksOpenNoMore) {
     App app(options);
     const HWND save = app.control("btnSAVE");
     const WPARAM save_click = MAKEWPARAM(GetDlgCtrlID(save), BN_CLICKED);
-    for (const bool by_close : {true, false}) {
-        SCOPED_TRACE(by_close ? "close" : "click");
-        by_close ? (void)PostMessageA(app.form(), WM_CLOSE, 0, 0) : app.post_click("btnSAVE");
+    for (const int by : {0, 1, 2}) {  // a close, a click, a click in the notification area
+        SCOPED_TRACE(by);
+        if (by == 2) app.click("btnTRAY");
+        by == 0 ? (void)PostMessageA(app.form(), WM_CLOSE, 0, 0)
+                : (void)PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
         const HWND box = app.wait_for_message_box();
         ASSERT_NE(box, nullptr);
         for (int i = 0; i < 300; ++i) {
-            if (by_close) PostMessageA(app.form(), WM_CLOSE, 0, 0);
-            else PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
+            PostMessageA(app.form(), WM_CLOSE, 0, 0);
+            PostMessageA(app.form(), WM_COMMAND, save_click, reinterpret_cast<LPARAM>(save));
         }
         DWORD_PTR answer = 0;
         ASSERT_NE(SendMessageTimeoutA(app.form(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
         EXPECT_EQ(process_windows(app.process_id(), "#32770").size(), 1u);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return process_windows(app.process_id(), "#32770").empty(); }));
+        EXPECT_EQ(app.wait_for_message_box(1000), nullptr);
         EXPECT_TRUE(app.running());
     }
 }

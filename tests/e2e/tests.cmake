@@ -40,7 +40,7 @@ endforeach()
 # The soak run: two minutes here; longer by hand (soak_tests.exe 1800).
 add_executable(soak_tests ${test_manifest} e2e/soak.cpp e2e/app_driver.cpp)
 target_include_directories(soak_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
-target_link_libraries(soak_tests PRIVATE gtest dorimo_layout dorimo_flags psapi)
+target_link_libraries(soak_tests PRIVATE test_support dorimo_layout psapi)
 add_dependencies(soak_tests dorimo)
 test_program(soak_tests soak)
 set_tests_properties(soak_tests PROPERTIES COST 200)

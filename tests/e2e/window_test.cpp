@@ -593,6 +593,33 @@ TEST(Window, TheEndOfTheSessionSavesWithoutClosing) {
     }
 }
 
+// Minimised by its title-bar button, by the system or by a start asking for it, the window leaves the screen, its
+// taskbar entry stays; the entry's restore, or the icon after the tray button, brings it back as it was.
+TEST(Window, MinimisedTheWindowLeavesTheScreenAndItsTaskbarEntryBringsItBack) {
+    RECT shown{}, now{};
+    for (const int show : {-1, SW_SHOWMINNOACTIVE}) {
+        App::Options options;
+        options.show = show;  // -1: a start as usual
+        App app(options);
+        const HWND entry = app.application_window(), form = app.form(), tray = app.control("btnTRAY");
+        auto off = [&] { return wait_for([&] { return IsIconic(entry) && !IsWindowVisible(form); }); };
+        auto back = [&] {
+            return wait_for([&] { return IsWindowVisible(form) && !IsIconic(entry) && GetWindowRect(form, &now); }) &&
+                   EqualRect(&now, &shown);
+        };
+        if (show < 0) GetWindowRect(form, &shown), PostMessageA(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(off() && IsWindowVisible(entry)) << show;
+        PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_TRUE(back()) << show;
+        ShowWindow(form, SW_MINIMIZE);  // by the system itself
+        EXPECT_TRUE(off()) << show;
+        PostMessageA(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tray), BN_CLICKED), reinterpret_cast<LPARAM>(tray));
+        EXPECT_TRUE(wait_for([&] { return !IsWindowVisible(entry); })) << show;
+        SendMessageA(form, WM_USER + 200, 92, WM_LBUTTONDBLCLK);  // the icon's double click
+        EXPECT_TRUE(back()) << show;
+    }
+}
+
 TEST(Window, TheLogKeepsEveryLine) {
     App app;
     for (int i = 0; i < 1200; ++i) app.click("btnGO3");  // about 40 000 characters
@@ -965,11 +992,11 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
 // says so at once, after one request, not after the whole wait for a copy
 // that is still starting (10 s). Wine has no rights between processes; the
 // refusal is played here, in the test's own process, the lock held by its
-// main thread while another one claims the settings.
+// main thread while another one claims the settings. Another user's copy's process cannot be opened.
 int requests = 0;
-bool refuse(bool& other_rights) {
+bool refuse(dorimo::Refusal& refusal) {
     ++requests;
-    other_rights = true;
+    refusal = dorimo::Refusal::OtherRights;
     return false;
 }
 struct Claim {
@@ -981,7 +1008,7 @@ DWORD WINAPI claim(void* c) {
     return 0;
 }
 
-TEST(Window, ASecondStartRefusedByACopyOfOtherRightsSaysSoAtOnce) {
+TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
     const std::wstring folder = to_wide(new_temp_folder()) + L"\\";
     const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
     ASSERT_NE(held, nullptr);
@@ -996,11 +1023,25 @@ TEST(Window, ASecondStartRefusedByACopyOfOtherRightsSaysSoAtOnce) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
-    CloseHandle(held);
     dorimo::replace_show_request_for_tests(nullptr);
     EXPECT_FALSE(second.claimed);
     EXPECT_EQ(requests, 1);
     EXPECT_LT(took, 5000u) << "the box came after the whole wait";
+
+    App copy;
+    dorimo::replace_process_open_for_tests([](DWORD) -> HANDLE { return SetLastError(ERROR_ACCESS_DENIED), nullptr; });
+    Claim starting{folder + L"dorimo.ini", false};  // beside it, a copy of its own still starting is waited for
+    CloseHandle(CreateThread(nullptr, 0, claim, &starting, 0, nullptr));
+    EXPECT_EQ(wait_for_message_box(GetCurrentProcessId(), 1000), nullptr);
+    ReleaseMutex(held), CloseHandle(held);
+    EXPECT_TRUE(wait_for([&] { return starting.claimed; }, 3000));
+    Claim beside{to_wide(copy.ini_path())};
+    CloseHandle(CreateThread(nullptr, 0, claim, &beside, 0, nullptr));
+    const HWND other = wait_for_message_box(GetCurrentProcessId(), 5000);  // not after the whole wait
+    EXPECT_NE(message_box_text(other).find("別のユーザー"), std::string::npos) << message_box_text(other);
+    PostMessageA(other, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_for([&] { return !beside.claimed; }));
+    dorimo::replace_process_open_for_tests(nullptr);
 }
 
 }  // namespace
