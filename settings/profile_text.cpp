@@ -9,12 +9,7 @@ namespace dorimo {
 
 namespace {
 
-// One line of the file: its bytes and the line break that ends it ("\r\n",
-// "\n", "\r", or nothing on a last line without one).
-struct Line {
-    std::string text;
-    std::string end;
-};
+using Line = TextLine<std::string>;
 
 // What a line means. Blanks around the line, around a section name and
 // around a key name are not part of them.
@@ -25,22 +20,6 @@ struct Entry {
     std::optional<std::size_t> value_start;   // key: where its value starts; none without "="
     std::size_t value_end = 0;                // key: where its value ends
 };
-
-std::vector<Line> split_lines(const std::string& bytes) {
-    std::vector<Line> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back({bytes.substr(start), ""});
-            break;
-        }
-        const std::size_t after = (bytes.compare(end, 2, "\r\n") == 0) ? end + 2 : end + 1;
-        lines.push_back({bytes.substr(start, end - start), bytes.substr(end, after - end)});
-        start = after;
-    }
-    return lines;
-}
 
 std::size_t skip_blanks(const std::string& s, std::size_t from, std::size_t to) {
     while (from < to && is_profile_blank(s[from])) ++from;
@@ -186,6 +165,10 @@ std::string with_profile_value(const std::string& bytes, const char* section, co
 }
 
 
+ProfileInMemory::ProfileInMemory(std::string bytes) : bytes_(std::move(bytes)) {
+    for (std::size_t i = 0; i < split_lines(bytes_).size(); ++i) kept_.push_back(i);
+}
+
 std::string ProfileInMemory::get_string(const std::string& section, const std::string& key,
                                         const std::string& default_text, const std::string&) {
     return profile_value(&bytes_, section, key, default_text);
@@ -193,7 +176,23 @@ std::string ProfileInMemory::get_string(const std::string& section, const std::s
 
 bool ProfileInMemory::write_string(const char* section, const char* key, const char* value,
                                    const std::string&) {
-    if (section && key && value) bytes_ = with_profile_value(bytes_, section, key, value);
+    if (!section || !key || !value) return true;
+    std::string written = with_profile_value(bytes_, section, key, value);
+    // A write changes one line or adds lines in one place: the lines before
+    // and after that place are the lines they were.
+    const std::vector<Line> before = split_lines(bytes_), after = split_lines(written);
+    std::size_t same_start = 0, same_end = 0;
+    while (same_start < before.size() && same_start < after.size() &&
+           before[same_start].text == after[same_start].text)
+        ++same_start;
+    while (same_end < before.size() - same_start && same_end < after.size() - same_start &&
+           before[before.size() - 1 - same_end].text == after[after.size() - 1 - same_end].text)
+        ++same_end;
+    std::vector<std::size_t> kept(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(same_start));
+    kept.resize(after.size() - same_end, kWritten);
+    kept.insert(kept.end(), kept_.end() - static_cast<std::ptrdiff_t>(same_end), kept_.end());
+    kept_ = std::move(kept);
+    bytes_ = std::move(written);
     return true;
 }
 
