@@ -99,14 +99,27 @@ Place find_key(const std::vector<Line>& lines, const std::string& section, const
     return place;
 }
 
-// A value or default as the caller receives it: one pair of matching
-// quotation marks around it removed, then cut to fit the buffer.
+// A value or default as the caller receives it in a kProfileBufferSize-byte
+// buffer, as the system's functions give it: one pair of matching quotation
+// marks around it removed, the closing one counted as a byte of the value
+// when it is cut (a quoted value that only just fits loses its last byte);
+// a value cut inside a double-byte character loses its first byte too.
 std::string returned_value(std::string value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
+    constexpr std::size_t room = kProfileBufferSize - 1;
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (quoted) value.erase(0, 1);
+    const bool closing_fits = value.size() <= room + 1;
+    if (value.size() > room) {
+        std::size_t whole = 0;
+        while (whole < room) {
+            const std::size_t next = whole + (is_lead_byte(value[whole]) ? 2 : 1);
+            if (next > room) break;
+            whole = next;
+        }
+        value.resize(whole);
     }
-    if (value.size() > kProfileBufferSize - 1) value.resize(kProfileBufferSize - 1);
+    if (quoted && closing_fits) value.pop_back();
     return value;
 }
 
