@@ -46,7 +46,7 @@ protected:
             // unreadable, as a folder of the name: the start shows the defaults
         }
 #else
-        const auto text = file_exists(file) ? std::optional<std::string>(file_bytes(file)) : std::nullopt;
+        const auto text = std::filesystem::is_regular_file(file) ? std::optional(file_bytes(file)) : std::nullopt;
 #endif
         return profile_value(text ? &*text : nullptr, section, key, default_text);
     }
