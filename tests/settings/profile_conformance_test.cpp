@@ -1,12 +1,11 @@
 // The same calls on the same starting bytes, against the system's profile
 // functions: the Windows ones when built for Windows, the portable ones
 // elsewhere. Where the two differ on purpose the expectation names both.
-// Every key read is read a second way, as the program's start reads it:
-// the file read whole once and parsed in memory; the two must agree.
+// Under Windows every key read is read a second way, as the program's start
+// reads it, and the two must agree.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "profile_text.h"
@@ -31,24 +30,18 @@ protected:
     std::string get(const std::string& section, const std::string& key,
                     const std::string& default_text = "DEF") {
         const std::string system = profile->get_string(section, key, default_text, file);
-        EXPECT_EQ(parsed(section, key, default_text), system) << "read in memory: " << section << "/" << key;
-        return system;
-    }
-    // The key as the start reads it.
-    std::string parsed(const std::string& section, const std::string& key, const std::string& default_text) {
-        flush();
 #ifdef _WIN32
+        // As the start reads it: the file read whole once, parsed in memory.
+        flush();
         std::optional<std::string> text;
+        SettingsLocation at{file, widen(file), nullptr};
         try {
-            SettingsLocation at{file, widen(file), nullptr};
             text = read_settings_at_start(at);
-        } catch (const Error&) {
-            // unreadable, as a folder of the name: the start shows the defaults
+        } catch (const Error&) {  // unreadable, as a folder of the name: the defaults
         }
-#else
-        const auto text = std::filesystem::is_regular_file(file) ? std::optional(file_bytes(file)) : std::nullopt;
+        EXPECT_EQ(profile_value(text ? &*text : nullptr, section, key, default_text), system) << section << "/" << key;
 #endif
-        return profile_value(text ? &*text : nullptr, section, key, default_text);
+        return system;
     }
     bool write(const char* section, const char* key, const char* value) {
         return profile->write_string(section, key, value, file);
