@@ -201,9 +201,12 @@ bool ProfileInMemory::write_string(const char* section, const char* key, const c
     while (same_end < before.size() - same_start && same_end < after.size() - same_start &&
            before[before.size() - 1 - same_end].text == after[after.size() - 1 - same_end].text)
         ++same_end;
-    std::vector<std::size_t> kept(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(same_start));
-    kept.resize(after.size() - same_end, kWritten);
-    kept.insert(kept.end(), kept_.end() - static_cast<std::ptrdiff_t>(same_end), kept_.end());
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        kept.push_back(i < same_start                  ? kept_[i]
+                       : i >= after.size() - same_end ? kept_[i + before.size() - after.size()]
+                                                      : kWritten);
+    }
     kept_ = std::move(kept);
     bytes_ = std::move(written);
     return true;

@@ -18,11 +18,13 @@ constexpr DWORD kHeldForAtMost = 5000;
 
 // The start could not read the file: its path and the system's reason. The
 // window shows the defaults, which no save of this run writes over the file.
-struct Unread {
-    std::string path;
-    std::string reason;
-};
-std::optional<Unread> unread_at_start;
+// Empty while the run saves.
+std::string unread_path, unread_reason;
+
+// What the run says about an unread file, around the system's reason.
+std::string unread_message(const char* before, const char* after) {
+    return unread_path + before + unread_reason + after;
+}
 
 // A file as it is found through any links: the file they lead to.
 struct FoundFile {
@@ -136,10 +138,11 @@ std::string reason_of(DWORD error) {
                    nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string reason = text ? text : "";
     LocalFree(text);
-    while (!reason.empty() && (std::string(" \r\n.").find(reason.back()) != std::string::npos))
-        reason.pop_back();
+    reason.erase(reason.find_last_not_of(" \r\n.") + 1);
     if (reason.size() >= 2 && reason.compare(reason.size() - 2, 2, "。") == 0) reason.resize(reason.size() - 2);
-    return (reason.empty() ? "" : reason + " ") + "(" + std::to_string(error) + ")";
+    char code[16];
+    wsprintfA(code, " (%lu)", error);
+    return reason + code;
 }
 
 DWORD last_error() {
@@ -232,10 +235,7 @@ DWORD write_in_place(SaveFileCalls& calls, const std::wstring& file, std::size_t
 // writes the file in place; where the old file is already gone, the new
 // file stays as the only whole copy (the error box; state 3).
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
-    if (unread_at_start) {
-        throw Error(unread_at_start->path + " は起動時に読み込めなかったため (" + unread_at_start->reason +
-                    ")、この実行中は保存しません");
-    }
+    if (!unread_path.empty()) throw Error(unread_message(" は起動時に読み込めなかったため (", ")、この実行中は保存しません"));
     FoundFile found = find_file(settings.wide_path);
     if (!found.exists() && found.error != ERROR_FILE_NOT_FOUND) throw EIniFileException(settings.path);
     // No file yet: it is made through its name, so that a link that leads
@@ -312,16 +312,17 @@ bool is_folder(const std::wstring& path) {
 }  // namespace
 
 std::optional<std::string> read_settings_at_start(SettingsLocation& settings) {
-    unread_at_start.reset();
-    FoundFile found = find_file(settings.wide_path);
+    unread_path.clear();
+    const FoundFile found = find_file(settings.wide_path);
     if (found.exists()) {
         DeleteFileW((found.path + L".new").c_str());  // a cut save's; the file is whole
         return profile_text_of(found.bytes);
     }
     // Without a file (or with a folder in its place) a new file that a cut
     // save left is the newest whole copy; only a file is taken up.
-    const bool folder = found.error != ERROR_FILE_NOT_FOUND && is_folder(settings.wide_path);
-    if (found.error == ERROR_FILE_NOT_FOUND || folder) {
+    DWORD error = found.error;
+    const bool folder = error != ERROR_FILE_NOT_FOUND && is_folder(settings.wide_path);
+    if (error == ERROR_FILE_NOT_FOUND || folder) {
         const std::wstring file = folder ? settings.wide_path : dangling_link_target(settings.wide_path);
         const std::wstring new_file = file + L".new";
         const FoundFile kept = find_file(new_file);
@@ -333,17 +334,17 @@ std::optional<std::string> read_settings_at_start(SettingsLocation& settings) {
             if (!folder) return std::nullopt;
         } else {
             settings.path += ".new";
-            found = kept;
+            error = kept.error;
         }
     }
-    unread_at_start = Unread{settings.path, reason_of(found.error)};
-    throw Error(settings.path + " を読み込めません (" + unread_at_start->reason + ")。この実行中は設定を保存しません");
+    unread_path = settings.path;
+    unread_reason = reason_of(error);
+    throw Error(unread_message(" を読み込めません (", ")。この実行中は設定を保存しません"));
 }
 
 std::optional<std::string> settings_not_saved_this_run() {
-    if (!unread_at_start) return std::nullopt;
-    return unread_at_start->path + " は起動時に読み込めなかったため (" + unread_at_start->reason +
-           ")、保存せずに終了します";
+    if (unread_path.empty()) return std::nullopt;
+    return unread_message(" は起動時に読み込めなかったため (", ")、保存せずに終了します");
 }
 
 namespace {

@@ -34,7 +34,7 @@ protected:
         // As the start reads it: the file read whole once, parsed in memory.
         flush();
         std::optional<std::string> text;
-        SettingsLocation at{file, widen(file), nullptr};
+        SettingsLocation at{file, widen(file)};
         try {
             text = read_settings_at_start(at);
         } catch (const Error&) {  // unreadable, as a folder of the name: the defaults

@@ -109,7 +109,7 @@ protected:
         form["cbH1"].text = "07";
     }
     SettingsLocation location(const std::string& name = "dorimo.ini") {
-        return {dir.path(name), widen(dir.path(name)), make_system_profile()};
+        return {dir.path(name), widen(dir.path(name))};
     }
     // The files of the folder but the settings file.
     std::vector<std::string> others() {
@@ -323,7 +323,7 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
         SCOPED_TRACE(f.what);
         put_file_bytes(file, f.bytes);
         EXPECT_EQ(started()["ex_path1"].text, f.reads);
-        EXPECT_EQ(location().profile->get_string("rtn1", "path1", "notepad", file), f.wine_reads);
+        EXPECT_EQ(make_system_profile()->get_string("rtn1", "path1", "notepad", file), f.wine_reads);
         save_settings_whole(form, location());
         MemoryForm read = started();
         EXPECT_EQ(read["ex_path1"].text, "C:\\kept\\予定.cmd");
@@ -340,7 +340,7 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
     EXPECT_EQ(started()["ex_path1"].text, "C:\\old\\古い.cmd");
     save_settings_whole(form, location());
     EXPECT_EQ(file_bytes(file).rfind(utf16(own + L"[rtn1]\r\n", false), 0), 0u);
-    EXPECT_EQ(location().profile->get_string("mine", "keep", "", file), "1");
+    EXPECT_EQ(make_system_profile()->get_string("mine", "keep", "", file), "1");
 
     // So does a kept new file in UTF-16 that the start could not move into
     // place (a scanner had it open) and loaded where it was.
@@ -389,8 +389,7 @@ TEST_F(Save, LinksStayLinks) {
     run_unix(L"/bin/ln -s " + unix_name(real + "\\target.ini") + L" " + unix_name(linked) + L"/dorimo.ini",
              linked + "\\dorimo.ini");
     ASSERT_TRUE(file_exists(linked + "\\dorimo.ini"));
-    const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini"),
-                                        make_system_profile()};
+    const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini")};
     // The link leads nowhere yet (to a synced folder, before the first
     // save): the file it names is made and takes the save.
     std::filesystem::remove(real + "\\target.ini");
@@ -404,7 +403,7 @@ TEST_F(Save, LinksStayLinks) {
     // A save cut before its replace left its new file beside the target:
     // the start removes it and loads the target.
     put_file_bytes(real + "\\target.ini.new", saved_bytes(old_form));
-    SettingsLocation start{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini"), make_system_profile()};
+    SettingsLocation start = through_link;
     EXPECT_EQ(read_settings_at_start(start), "[rtn1]\r\nH1=11\r\n");
     EXPECT_EQ(names_in(real), std::vector<std::string>{"target.ini"});
     save_settings_whole(form, through_link);
