@@ -288,9 +288,8 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
 
 // Another program holds the settings file without sharing it, from before
 // the start on and long after (a backup, sync or virus scanner at log-in).
-// The start waits 5 s for it, then says so and shows the defaults; no save
-// of the run writes them over the file, and a close ends the program after
-// saying so once.
+// The start waits 5 s, then says so and shows the defaults; the save button
+// says so, and a close ends the program after saying so once, the file as it was.
 TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
     App::Options options;
     options.folder = new_temp_folder();
@@ -299,21 +298,20 @@ TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const DWORD start = GetTickCount();
     App app(options);
-    const std::string what[] = {" を読み込めません (", " は起動時に読み込めなかったため (",
-                                " は起動時に読み込めなかったため ("};
-    for (int step = 0; step < 3; ++step) {
-        if (step == 1) app.post_click("btnSAVE");
-        if (step == 2) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+    const std::string said[] = {" を読み込めません (", " は起動時に読み込めなかったため ("};
+    for (const int box_of : {0, 1, 2}) {  // the start, the save button, the close
         HWND box = app.wait_for_message_box(10000);
         ASSERT_NE(box, nullptr);
-        if (step == 0) {
+        EXPECT_EQ(message_box_text(box).rfind(path + said[box_of > 0], 0), 0u) << message_box_text(box);
+        if (box_of == 0) {
             EXPECT_GE(GetTickCount() - start, 5000u);
             EXPECT_EQ(app.text("ex_path1"), "notepad");
             CloseHandle(held);
         }
-        EXPECT_EQ(message_box_text(box).rfind(path + what[step], 0), 0u) << message_box_text(box);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+        if (box_of == 0) app.post_click("btnSAVE");
+        if (box_of == 1) PostMessageA(app.form(), WM_CLOSE, 0, 0);
     }
     EXPECT_TRUE(wait_for([&] { return !app.running(); }));
     EXPECT_EQ(read_file(path), ini);
