@@ -110,20 +110,22 @@ std::string returned_value(std::string value) {
                         value.back() == value.front();
     if (quoted) value.erase(0, 1);
     const bool closing_fits = value.size() <= room + 1;
-    if (value.size() > room) {
-        std::size_t whole = 0;
-        while (whole < room) {
-            const std::size_t next = whole + (is_lead_byte(value[whole]) ? 2 : 1);
-            if (next > room) break;
-            whole = next;
-        }
-        value.resize(whole);
-    }
+    if (value.size() > room) value = first_whole_characters(value, room);
     if (quoted && closing_fits) value.pop_back();
     return value;
 }
 
 }  // namespace
+
+std::string first_whole_characters(const std::string& text, std::size_t size) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + (is_lead_byte(text[end]) ? 2 : 1);
+        if (next > size) break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
 
 std::string profile_value(const std::string* bytes, const std::string& section, const std::string& key,
                           const std::string& default_text) {

@@ -39,6 +39,10 @@ std::vector<TextLine<Text>> split_lines(const Text& all) {
     return lines;
 }
 
+// The text's first bytes, at most `size` of them, never half a double-byte
+// character: what a buffer of size + 1 bytes receives of it.
+std::string first_whole_characters(const std::string& text, std::size_t size);
+
 // The key's value in a file's bytes (null: no file), cut to fit the buffer;
 // the default when there is no such key.
 std::string profile_value(const std::string* bytes, const std::string& section, const std::string& key,

@@ -248,8 +248,9 @@ TEST(Window, ANewFileLeftByACutSaveIsRemovedOrTakenUp) {
 }
 
 TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
-    App app;
-    ASSERT_TRUE(CreateDirectoryA(app.ini_path().c_str(), nullptr));
+    App::Options options;
+    options.ini_is_directory = true;
+    App app(options);
 
     app.post_click("btnSAVE");
     HWND box = app.wait_for_message_box();
