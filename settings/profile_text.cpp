@@ -1,5 +1,6 @@
 #include "profile_text.h"
 
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -180,8 +181,9 @@ std::string with_profile_value(const std::string& bytes, const char* section, co
 }
 
 
-ProfileInMemory::ProfileInMemory(std::string bytes) : bytes_(std::move(bytes)) {
-    for (std::size_t i = 0; i < split_lines(bytes_).size(); ++i) kept_.push_back(i);
+ProfileInMemory::ProfileInMemory(std::string bytes)
+    : bytes_(std::move(bytes)), kept_(split_lines(bytes_).size()) {
+    std::iota(kept_.begin(), kept_.end(), 0);
 }
 
 std::string ProfileInMemory::get_string(const std::string& section, const std::string& key,
