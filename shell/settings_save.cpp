@@ -238,16 +238,16 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     if (!unread_path.empty()) throw Error(unread_message(" は起動時に読み込めなかったため (", ")、この実行中は保存しません"));
     FoundFile found = find_file(settings.wide_path);
     if (!found.exists() && found.error != ERROR_FILE_NOT_FOUND) throw EIniFileException(settings.path);
-    // No file yet: it is made through its name, so that a link that leads
-    // nowhere yet gets the file it names (and stays a link); the save then
-    // works beside that file. It does not outlive a failed save.
-    bool made = false;
+    // No file yet: it is made through its name for a moment, to learn where
+    // a link that leads nowhere yet leads (the save then works beside that
+    // file, and the link stays a link). It goes at once: an empty file left
+    // by a cut save would pass for a whole one and cost a kept new file.
     if (!found.exists()) {
         HANDLE f = calls.create(settings.wide_path);
         if (f == INVALID_HANDLE_VALUE) throw EIniFileException(settings.path);
         found.path = final_path(f, settings.wide_path);
         calls.close(f);
-        made = true;
+        calls.remove(found.path);
     }
     const std::wstring& file = found.path;
     const std::wstring new_file = file + L".new", temporary = file + L".tmp";
@@ -281,7 +281,7 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     // Never worse than before: in place, except over a kept copy or on a
     // full disk, where nothing else would fit either.
     if (kept_copy || disk_full(error) || write_in_place(calls, file, old.size(), bytes)) {
-        if (made) calls.remove(file);
+        if (!found.exists()) calls.remove(file);
         throw EIniFileException(settings.path);
     }
 }
@@ -355,7 +355,7 @@ public:
         return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     HANDLE open(const std::wstring& path) override {
-        return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+        return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     }
     bool write(HANDLE file, std::size_t offset, const std::string& bytes) override {

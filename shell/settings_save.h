@@ -20,7 +20,8 @@ public:
     virtual ~SaveFileCalls() = default;
     // CreateFileW for writing, replacing any file of the name, not shared.
     virtual HANDLE create(const std::wstring& path) = 0;
-    // CreateFileW for writing the file that is there, shared for reading.
+    // CreateFileW for writing the file that is there (made where there is
+    // none), shared for reading.
     virtual HANDLE open(const std::wstring& path) = 0;
     // WriteFile of all the bytes from the offset on; a write that stops
     // short is a failure.

@@ -20,7 +20,9 @@ namespace {
 
 enum class Call { kCreate, kOpen, kWrite, kFlush, kClose, kReplace, kMove, kRemove, kAttributes };
 
-// A call on the file whose name ends so (a move: its destination) fails.
+// A call on the file whose name ends so (a move: its destination) fails,
+// or with kStops, the save stops at it.
+constexpr DWORD kStops = 0xFFFF;
 struct Fault {
     Call call;
     std::wstring file;
@@ -38,6 +40,7 @@ struct FaultyCalls : SaveFileCalls {
             if (call == Call::kReplace &&
                 (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2))
                 DeleteFileW(path.c_str());
+            if (f.error == kStops) throw kStops;  // the program ends there, as at a power cut
             SetLastError(f.error);
             return true;
         }
@@ -260,6 +263,10 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
     EXPECT_EQ(shown["ex_path1"].text, "C:\\kept\\予定.cmd");
     EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
     std::filesystem::remove(file);
+    FaultyCalls stops;
+    stops.faults = {{Call::kCreate, L".tmp", kStops}};
+    EXPECT_THROW(save_settings_whole(shown, location(), stops), DWORD);
+    EXPECT_EQ(started()["ex_path1"].text, "C:\\kept\\予定.cmd");
     shown["cbM1"].text = "30";
     save_settings_whole(shown, location());
     EXPECT_EQ(file_bytes(file), with_profile_value(new_bytes + "[mine]\r\nkeep=1\r\n", "rtn1", "M1", "30"));
