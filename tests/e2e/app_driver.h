@@ -32,7 +32,7 @@ class App {
 public:
     struct Options {
         std::string ini;                 // settings file to put beside the program; none when empty
-        bool ini_is_directory = false;   // a folder where the settings file would be, once the window is up
+        bool ini_is_directory = false;   // a folder where the settings file would be
         std::string program = "dorimo.exe";  // which program, from beside the tests
         std::string exe_name = "dorimo.exe";
         std::string folder;              // where to put the program; a new folder when empty

@@ -287,28 +287,21 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
 }
 
-// Another program holds the settings file without sharing it, from before
-// the start on and long after (a backup, sync or virus scanner at log-in).
-// The start waits 5 s, then says so and shows the defaults; the save button
-// says so, and a close ends the program after saying so once, the file as it was.
+// Another program holds the settings file from before the start on and long after: the start,
+// the save button and the close each say so once, and the program ends with the file as it was.
 TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
     App::Options options;
     options.folder = new_temp_folder();
     const std::string path = options.folder + "\\dorimo.ini", ini = saved_ini({{"path1", "C:\\mine\\task.bat"}});
     write_file(path, ini);
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const DWORD start = GetTickCount();
     App app(options);
     const std::string said[] = {" を読み込めません (", " は起動時に読み込めなかったため ("};
     for (const int box_of : {0, 1, 2}) {  // the start, the save button, the close
         HWND box = app.wait_for_message_box(10000);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(message_box_text(box).rfind(path + said[box_of > 0], 0), 0u) << message_box_text(box);
-        if (box_of == 0) {
-            EXPECT_GE(GetTickCount() - start, 5000u);
-            EXPECT_EQ(app.text("ex_path1"), "notepad");
-            CloseHandle(held);
-        }
+        if (box_of == 0) CloseHandle(held);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
         if (box_of == 0) app.post_click("btnSAVE");
