@@ -9,8 +9,9 @@
 namespace dorimo {
 namespace {
 
-// Settings files are a few kilobytes; anything past this is not read.
-constexpr DWORD kLargestFile = 16u << 20;
+// Settings files are a few kilobytes; anything past this is not read: its
+// lines, split in a 32-bit program's memory, could exhaust it.
+constexpr DWORD kLargestFile = 1u << 20;
 // ERROR_DISK_QUOTA_EXCEEDED, which mingw-w64's headers leave out.
 constexpr DWORD kDiskQuotaExceeded = 1295;
 // How long a read that another program holds off is tried again.
@@ -136,7 +137,7 @@ std::string reason_of(DWORD error) {
     char* text = nullptr;
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = text ? text : "";
+    std::string reason = text ? text : "不明なエラーです";  // a system without words for it
     LocalFree(text);
     reason.erase(reason.find_last_not_of(" \r\n.") + 1);
     if (reason.size() >= 2 && reason.compare(reason.size() - 2, 2, "。") == 0) reason.resize(reason.size() - 2);
