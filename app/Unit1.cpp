@@ -9,6 +9,7 @@
 #include "accessible.h"
 #include "error_box.h"
 #include "launch.h"
+#include "profile_text.h"
 #include "settings_io.h"
 #include "settings_location.h"
 #include "settings_save.h"
@@ -575,12 +576,13 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
 // -------------------------------------------------------------- the handlers
 
 void TForm1::FormCreate() {
+    // The file is read whole, once, and the window filled from those bytes;
+    // without a file the controls already hold what such a load gives them.
     SettingsLocation settings = settings_beside_program();
-    take_up_unfinished_save(settings);
-    // Without a file every key would be looked for in vain, one file access
-    // each: the controls already hold what such a load gives them.
-    if (GetFileAttributesW(settings.wide_path.c_str()) != INVALID_FILE_ATTRIBUTES)
-        load_settings(*this, *settings.profile, settings.path);
+    if (const auto text = read_settings_at_start(settings)) {
+        ProfileInMemory file(*text);
+        load_settings(*this, file, settings.path);
+    }
 }
 
 void TForm1::btnSAVEClick() {
@@ -598,6 +600,11 @@ void TForm1::FormClose() {
     tray_record_.hWnd = window_;
     tray_record_.uID = kTrayIconId;
     notify_icon(NIM_DELETE, tray_record_);
+    // A run that could not read the settings ends without saving over them.
+    if (const auto why = settings_not_saved_this_run()) {
+        show_error(*why);
+        return;
+    }
     click(find_component(*this, "btnSAVE"));
 }
 

@@ -1,5 +1,6 @@
 #include "profile_text.h"
 
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -9,12 +10,7 @@ namespace dorimo {
 
 namespace {
 
-// One line of the file: its bytes and the line break that ends it ("\r\n",
-// "\n", "\r", or nothing on a last line without one).
-struct Line {
-    std::string text;
-    std::string end;
-};
+using Line = TextLine<std::string>;
 
 // What a line means. Blanks around the line, around a section name and
 // around a key name are not part of them.
@@ -25,22 +21,6 @@ struct Entry {
     std::optional<std::size_t> value_start;   // key: where its value starts; none without "="
     std::size_t value_end = 0;                // key: where its value ends
 };
-
-std::vector<Line> split_lines(const std::string& bytes) {
-    std::vector<Line> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back({bytes.substr(start), ""});
-            break;
-        }
-        const std::size_t after = (bytes.compare(end, 2, "\r\n") == 0) ? end + 2 : end + 1;
-        lines.push_back({bytes.substr(start, end - start), bytes.substr(end, after - end)});
-        start = after;
-    }
-    return lines;
-}
 
 std::size_t skip_blanks(const std::string& s, std::size_t from, std::size_t to) {
     while (from < to && is_profile_blank(s[from])) ++from;
@@ -120,18 +100,33 @@ Place find_key(const std::vector<Line>& lines, const std::string& section, const
     return place;
 }
 
-// A value or default as the caller receives it: one pair of matching
-// quotation marks around it removed, then cut to fit the buffer.
+// A value or default as the caller receives it in a kProfileBufferSize-byte
+// buffer, as the system's functions give it: one pair of matching quotation
+// marks around it removed, the closing one counted as a byte of the value
+// when it is cut (a quoted value that only just fits loses its last byte);
+// a value cut inside a double-byte character loses its first byte too.
 std::string returned_value(std::string value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    if (value.size() > kProfileBufferSize - 1) value.resize(kProfileBufferSize - 1);
+    constexpr std::size_t room = kProfileBufferSize - 1;
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    if (quoted) value.erase(0, 1);
+    const bool closing_fits = value.size() <= room + 1;
+    if (value.size() > room) value = first_whole_characters(value, room);
+    if (quoted && closing_fits) value.pop_back();
     return value;
 }
 
 }  // namespace
+
+std::string first_whole_characters(const std::string& text, std::size_t size) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + (is_lead_byte(text[end]) ? 2 : 1);
+        if (next > size) break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
 
 std::string profile_value(const std::string* bytes, const std::string& section, const std::string& key,
                           const std::string& default_text) {
@@ -186,6 +181,11 @@ std::string with_profile_value(const std::string& bytes, const char* section, co
 }
 
 
+ProfileInMemory::ProfileInMemory(std::string bytes)
+    : bytes_(std::move(bytes)), kept_(split_lines(bytes_).size()) {
+    std::iota(kept_.begin(), kept_.end(), 0);
+}
+
 std::string ProfileInMemory::get_string(const std::string& section, const std::string& key,
                                         const std::string& default_text, const std::string&) {
     return profile_value(&bytes_, section, key, default_text);
@@ -193,7 +193,26 @@ std::string ProfileInMemory::get_string(const std::string& section, const std::s
 
 bool ProfileInMemory::write_string(const char* section, const char* key, const char* value,
                                    const std::string&) {
-    if (section && key && value) bytes_ = with_profile_value(bytes_, section, key, value);
+    if (!section || !key || !value) return true;
+    std::string written = with_profile_value(bytes_, section, key, value);
+    // A write changes one line or adds lines in one place: the lines before
+    // and after that place are the lines they were.
+    const std::vector<Line> before = split_lines(bytes_), after = split_lines(written);
+    std::size_t same_start = 0, same_end = 0;
+    while (same_start < before.size() && same_start < after.size() &&
+           before[same_start].text == after[same_start].text)
+        ++same_start;
+    while (same_end < before.size() - same_start && same_end < after.size() - same_start &&
+           before[before.size() - 1 - same_end].text == after[after.size() - 1 - same_end].text)
+        ++same_end;
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        kept.push_back(i < same_start                  ? kept_[i]
+                       : i >= after.size() - same_end ? kept_[i + before.size() - after.size()]
+                                                      : kWritten);
+    }
+    kept_ = std::move(kept);
+    bytes_ = std::move(written);
     return true;
 }
 

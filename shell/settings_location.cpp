@@ -27,10 +27,10 @@ SettingsLocation settings_beside_program() {
     const std::wstring module = module_path();
     if (const auto narrow = narrow_exactly(module)) {
         const std::string path = settings_path(*narrow);
-        return {path, widen(path), make_system_profile()};
+        return {path, widen(path)};
     }
     const std::wstring path = module.substr(0, module.find_last_of(L"\\:") + 1) + L"dorimo.ini";
-    return {narrow(path), path, make_unicode_path_profile(path)};
+    return {narrow(path), path};
 }
 
 }  // namespace dorimo

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "settings_location.h"
 
 namespace dorimo {
@@ -17,8 +20,14 @@ public:
     virtual ~SaveFileCalls() = default;
     // CreateFileW for writing, replacing any file of the name, not shared.
     virtual HANDLE create(const std::wstring& path) = 0;
-    // WriteFile of all the bytes; a write that stops short is a failure.
-    virtual bool write(HANDLE file, const std::string& bytes) = 0;
+    // CreateFileW for writing the file that is there (made where there is
+    // none), shared for reading.
+    virtual HANDLE open(const std::wstring& path) = 0;
+    // WriteFile of all the bytes from the offset on; a write that stops
+    // short is a failure.
+    virtual bool write(HANDLE file, std::size_t offset, const std::string& bytes) = 0;
+    // SetFilePointerEx and SetEndOfFile: the file cut or grown to the size.
+    virtual bool set_size(HANDLE file, std::size_t size) = 0;
     virtual bool flush(HANDLE file) = 0;
     virtual bool close(HANDLE file) = 0;
     // ReplaceFileW without a backup, keeping the replaced file's attributes.
@@ -32,23 +41,32 @@ public:
 // The Windows calls themselves.
 SaveFileCalls& system_file_calls();
 
-// Writes all 61 keys from the controls into the file of the location.
-// Throws EIniFileException, the file whole, when the new file cannot be
-// written whole or put in place. Where no new file may be made in the
-// folder, or the replace is not offered, the keys are written into the file
-// itself, as the profile functions do; so are files the profile functions
-// read in an encoding of their own (a byte-order mark) and files with more
-// than one hard link.
+// At start, before the load: a new file that a save broken off before its
+// replace left beside the settings file (or beside the file a link leads
+// to) is removed; where the settings file itself is missing, the new file
+// is the newest whole copy and is moved into its place, or, where it cannot
+// be moved, read where it is. Then the file is read whole, in one read; a
+// read that another program holds off for a moment is tried again for up to
+// 5 s. Gives the text the profile functions read in the file, in code page
+// 932 (a file that begins with FF FE is UTF-16 and converted), or nothing
+// when there is no file. Where the file is there but cannot be read, throws
+// Error naming it and the system's reason: the window shows the defaults,
+// and no save of the run writes them over the file.
+std::optional<std::string> read_settings_at_start(SettingsLocation& settings);
+
+// Why this run does not save the settings, as the close tells it: the start
+// could not read the file. Nothing when the run saves.
+std::optional<std::string> settings_not_saved_this_run();
+
+// Writes all 61 keys from the controls into the file of the location, in
+// the file's own encoding, lines the program does not know kept as they
+// are. The whole new file is written beside the file (beside the file a
+// link leads to, which stays a link), flushed and put in its place; where no
+// new file may be made in the folder, or the replace is not offered, or the
+// file has more than one hard link, it is written into the file itself.
+// Throws EIniFileException, the file whole, when it cannot be written whole;
+// throws Error without writing when the start could not read the file.
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
                          SaveFileCalls& calls = system_file_calls());
-
-// At start, before the load: a new file that a save broken off before its
-// replace left beside the settings file is removed; where the settings file
-// itself is missing, the new file is the newest whole copy and is moved into
-// its place, or, where it cannot be moved, the location names it instead.
-// Where the file the location names is there but cannot be read (another
-// program holds it), every save of the run is refused: the window shows the
-// defaults, not the file's settings.
-void take_up_unfinished_save(SettingsLocation& settings);
 
 }  // namespace dorimo

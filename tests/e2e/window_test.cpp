@@ -287,6 +287,30 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
 }
 
+// Another program holds the settings file from before the start on and long after: the start,
+// the save button and the close each say so once, and the program ends with the file as it was.
+TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
+    App::Options options;
+    options.folder = new_temp_folder();
+    const std::string path = options.folder + "\\dorimo.ini", ini = saved_ini({{"path1", "C:\\mine\\task.bat"}});
+    write_file(path, ini);
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    App app(options);
+    const std::string said[] = {" を読み込めません (", " は起動時に読み込めなかったため ("};
+    for (const int box_of : {0, 1, 2}) {  // the start, the save button, the close
+        HWND box = app.wait_for_message_box(10000);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(message_box_text(box).rfind(path + said[box_of > 0], 0), 0u) << message_box_text(box);
+        if (box_of == 0) CloseHandle(held);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+        if (box_of == 0) app.post_click("btnSAVE");
+        if (box_of == 1) PostMessageA(app.form(), WM_CLOSE, 0, 0);
+    }
+    EXPECT_TRUE(wait_for([&] { return !app.running(); }));
+    EXPECT_EQ(read_file(path), ini);
+}
+
 // Where no new file can be made beside the settings (a folder stands in its
 // place here), the save writes the file in place as the profile functions
 // do; a read-only settings file is refused with the error box, unchanged.

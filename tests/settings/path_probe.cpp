@@ -3,13 +3,13 @@
 #include <exception>
 
 #include "memory_form.h"
-#include "settings_location.h"
+#include "settings_save.h"
 
 int main() {
     try {
         dorimo::MemoryForm form;
         const auto settings = dorimo::settings_beside_program();
-        dorimo::save_settings(form, *settings.profile, settings.path);
+        dorimo::save_settings_whole(form, settings);
         return 0;
     } catch (const std::exception&) {
         return 1;

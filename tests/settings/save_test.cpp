@@ -21,6 +21,7 @@ namespace {
 enum class Call { kCreate, kWrite, kFlush, kClose, kReplace, kMove, kRemove, kAttributes };
 
 // A call on the file whose name ends so (a move: its destination) fails.
+constexpr DWORD kStops = 0xFFFF;  // an error that stops the save there instead, as a power cut does
 struct Fault {
     Call call;
     std::wstring file;
@@ -38,6 +39,7 @@ struct FaultyCalls : SaveFileCalls {
             if (call == Call::kReplace &&
                 (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2))
                 DeleteFileW(path.c_str());
+            if (f.error == kStops) throw kStops;
             SetLastError(f.error);
             return true;
         }
@@ -49,9 +51,15 @@ struct FaultyCalls : SaveFileCalls {
         names[file] = path;
         return file;
     }
-    bool write(HANDLE file, const std::string& bytes) override {
-        return !fails(Call::kWrite, names[file]) && real.write(file, bytes);
+    HANDLE open(const std::wstring& path) override {
+        HANDLE file = real.open(path);
+        names[file] = path;
+        return file;
     }
+    bool write(HANDLE file, std::size_t offset, const std::string& bytes) override {
+        return !fails(Call::kWrite, names[file]) && real.write(file, offset, bytes);
+    }
+    bool set_size(HANDLE file, std::size_t size) override { return real.set_size(file, size); }
     bool flush(HANDLE file) override { return !fails(Call::kFlush, names[file]) && real.flush(file); }
     bool close(HANDLE file) override {
         real.close(file);
@@ -73,20 +81,6 @@ struct FaultyCalls : SaveFileCalls {
     std::map<HANDLE, std::wstring> names;
 };
 
-// Counts the keys written into the file itself.
-struct CountingProfile : ProfileFunctions {
-    std::string get_string(const std::string& section, const std::string& key, const std::string& default_text,
-                           const std::string& path) override {
-        return system->get_string(section, key, default_text, path);
-    }
-    bool write_string(const char* section, const char* key, const char* value, const std::string& path) override {
-        if (key) ++*writes;
-        return system->write_string(section, key, value, path);
-    }
-    std::unique_ptr<ProfileFunctions> system = make_system_profile();
-    int* writes;
-};
-
 // The names of a folder's entries, in order.
 std::vector<std::string> names_in(const std::string& folder) {
     std::vector<std::string> names;
@@ -95,6 +89,9 @@ std::vector<std::string> names_in(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// Lets go of a file it was given after a second, as a virus scanner does.
+DWORD WINAPI let_go_after_a_second(void* file) { return Sleep(1000), CloseHandle(file); }
 
 std::string saved_bytes(const MemoryForm& form) {
     ProfileInMemory memory("");
@@ -110,9 +107,7 @@ protected:
         form["cbH1"].text = "07";
     }
     SettingsLocation location(const std::string& name = "dorimo.ini") {
-        auto profile = std::make_unique<CountingProfile>();
-        profile->writes = &in_place_writes;
-        return {dir.path(name), widen(dir.path(name)), std::move(profile)};
+        return {dir.path(name), widen(dir.path(name))};
     }
     // The files of the folder but the settings file.
     std::vector<std::string> others() {
@@ -120,29 +115,32 @@ protected:
         names.erase(std::remove(names.begin(), names.end(), "dorimo.ini"), names.end());
         return names;
     }
+    // What the window shows after a start: the defaults where the file cannot be read.
     MemoryForm loaded(SettingsLocation settings) {
         MemoryForm read;
-        load_settings(read, *settings.profile, settings.path);
+        try {
+            ProfileInMemory file(read_settings_at_start(settings).value_or(""));
+            load_settings(read, file, settings.path);
+        } catch (const Error&) {
+        }
         return read;
     }
 
     TempDir dir;
     std::string file = dir.path("dorimo.ini");
     MemoryForm old_form, form;
-    int in_place_writes = 0;
 };
 
 enum Outcome {
-    P,  // the new file put in place (replaced or moved), no error
-    I,  // the keys written into the file itself, no error
-    R,  // refused: the error box, the file as it was
+    N,  // no box, the file holds the new bytes
+    O,  // the error box, the file holds the old bytes
     K,  // the error box, the file gone and the whole new file kept; the next start takes it
 };
 
 const DWORD kErrors[] = {ERROR_ACCESS_DENIED,     ERROR_SHARING_VIOLATION,         ERROR_DISK_FULL,
                          ERROR_INVALID_FUNCTION,  ERROR_NOT_SUPPORTED,             ERROR_INVALID_PARAMETER,
                          ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE_REPLACEMENT,
-                         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2};
+                         ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, ERROR_NOT_ENOUGH_QUOTA, 1295 /* disk quota exceeded */};
 
 // Each step of a save, on its own or after another fault, failing with each
 // error above; what the user finds in each case.
@@ -152,28 +150,31 @@ TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
         std::vector<Fault> before;  // faults of the row, then the step failing with the column's error
         Call call;
         const wchar_t* on;
-        Outcome outcome[9];  // per error, in the order of kErrors
+        Outcome outcome[11];  // per error, in the order of kErrors
         const char* left;    // a file the row leaves beside the settings
     } rows[] = {
-        {"attributes", {}, Call::kAttributes, L"dorimo.ini", {R, R, R, R, R, R, R, R, R}, ""},
-        {"create", {}, Call::kCreate, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
-        {"write", {}, Call::kWrite, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
-        {"flush", {}, Call::kFlush, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
-        {"close", {}, Call::kClose, L".tmp", {I, I, R, I, I, I, I, I, I}, ""},
-        {"name .new", {}, Call::kMove, L".new", {I, I, R, I, I, I, I, I, I}, ""},
-        {"replace", {}, Call::kReplace, L"dorimo.ini", {I, I, P, P, P, P, I, P, P}, ""},
+        {"attributes", {}, Call::kAttributes, L"dorimo.ini", {O, O, O, O, O, O, O, O, O, O, O}, ""},
+        {"create", {}, Call::kCreate, L".tmp", {N, N, O, N, N, N, N, N, N, O, O}, ""},
+        {"write", {}, Call::kWrite, L".tmp", {N, N, O, N, N, N, N, N, N, O, O}, ""},
+        {"flush", {}, Call::kFlush, L".tmp", {N, N, O, N, N, N, N, N, N, O, O}, ""},
+        {"close", {}, Call::kClose, L".tmp", {N, N, O, N, N, N, N, N, N, O, O}, ""},
+        {"name .new", {}, Call::kMove, L".new", {N, N, O, N, N, N, N, N, N, O, O}, ""},
+        {"replace", {}, Call::kReplace, L"dorimo.ini", {N, N, N, N, N, N, N, N, N, N, N}, ""},
         {"move after an unlisted replace error",
          {{Call::kReplace, L"dorimo.ini", ERROR_INVALID_FUNCTION}}, Call::kMove, L"dorimo.ini",
-         {I, I, R, I, I, I, I, I, I}, ""},
+         {N, N, O, N, N, N, N, N, N, O, O}, ""},
         {"move after the old file went",
          {{Call::kReplace, L"dorimo.ini", ERROR_UNABLE_TO_MOVE_REPLACEMENT}}, Call::kMove, L"dorimo.ini",
-         {K, K, K, K, K, K, K, K, K}, ""},
+         {K, K, K, K, K, K, K, K, K, K, K}, ""},
         {"remove after a refused replace",
          {{Call::kReplace, L"dorimo.ini", ERROR_SHARING_VIOLATION}}, Call::kRemove, L".new",
-         {I, I, I, I, I, I, I, I, I}, "dorimo.ini.new"},
+         {N, N, N, N, N, N, N, N, N, N, N}, "dorimo.ini.new"},
         {"remove after a full disk",
          {{Call::kWrite, L".tmp", ERROR_DISK_FULL}}, Call::kRemove, L".tmp",
-         {R, R, R, R, R, R, R, R, R}, "dorimo.ini.tmp"},
+         {O, O, O, O, O, O, O, O, O, O, O}, "dorimo.ini.tmp"},
+        {"writing in place, where no new file can be made",
+         {{Call::kCreate, L".tmp", ERROR_ACCESS_DENIED}}, Call::kWrite, L"dorimo.ini",
+         {O, O, O, O, O, O, O, O, O, O, O}, ""},
     };
     const std::string old_bytes = saved_bytes(old_form), new_bytes = saved_bytes(form);
     for (const auto& row : rows) {
@@ -183,7 +184,6 @@ TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
             FaultyCalls calls;
             calls.faults = row.before;
             calls.faults.push_back({row.call, row.on, kErrors[e]});
-            in_place_writes = 0;
             const Outcome outcome = row.outcome[e];
             bool error_box = false;
             try {
@@ -191,20 +191,18 @@ TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
             } catch (const EIniFileException&) {
                 error_box = true;
             }
-            EXPECT_EQ(error_box, outcome == R || outcome == K);
-            EXPECT_EQ(in_place_writes > 0, outcome == I);
+            EXPECT_EQ(error_box, outcome != N);
             if (outcome == K) {
                 EXPECT_FALSE(file_exists(file));
                 EXPECT_EQ(others(), std::vector<std::string>{"dorimo.ini.new"});
                 EXPECT_EQ(file_bytes(file + ".new"), new_bytes);
-                SettingsLocation next_start = location();
-                take_up_unfinished_save(next_start);
+                EXPECT_EQ(loaded(location())["ex_path1"].text, form["ex_path1"].text);
             } else {
                 const std::vector<std::string> left = *row.left ? std::vector<std::string>{row.left}
                                                                  : std::vector<std::string>{};
                 EXPECT_EQ(others(), left);
             }
-            EXPECT_EQ(file_bytes(file), outcome == R ? old_bytes : new_bytes);
+            EXPECT_EQ(file_bytes(file), outcome == O ? old_bytes : new_bytes);
 
             // The fault gone, the next save goes through and leaves nothing else.
             calls.faults.clear();
@@ -243,9 +241,7 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
             if (bytes == "dir") std::filesystem::create_directory(dir.path(name));
             else put_file_bytes(dir.path(name), bytes);
         }
-        SettingsLocation start = location();
-        take_up_unfinished_save(start);
-        EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, s.loads);
+        EXPECT_EQ(loaded(location())["ex_path1"].text, s.loads);
         const std::vector<std::string> files = names_in(dir.folder());
         EXPECT_EQ(files, s.after);
         for (const std::string& name : files) std::filesystem::remove(dir.path(name));
@@ -255,12 +251,14 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
     // loaded where it is, and a save never writes anything less over it.
     std::filesystem::create_directory(file);
     put_file_bytes(file + ".new", new_bytes + "[mine]\r\nkeep=1\r\n");
-    SettingsLocation start = location();
-    take_up_unfinished_save(start);
-    MemoryForm shown = loaded(std::move(start));
+    MemoryForm shown = loaded(location());
     EXPECT_EQ(shown["ex_path1"].text, "C:\\kept\\予定.cmd");
     EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
     std::filesystem::remove(file);
+    FaultyCalls stops;
+    stops.faults = {{Call::kCreate, L".tmp", kStops}};
+    EXPECT_THROW(save_settings_whole(shown, location(), stops), DWORD);
+    EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
     shown["cbM1"].text = "30";
     save_settings_whole(shown, location());
     EXPECT_EQ(file_bytes(file), with_profile_value(new_bytes + "[mine]\r\nkeep=1\r\n", "rtn1", "M1", "30"));
@@ -268,33 +266,33 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
 
     // A file the start cannot read (another program holds it; a kept new
     // file can then not be moved either) shows the defaults: no save of the
-    // run writes them over it, even once it is let go.
+    // run writes them over it, even once it is let go. Held for a second, the
+    // start waits for it and loads it whole.
     std::filesystem::remove(file);
     for (const std::string& name : {file, file + ".new"}) {
         SCOPED_TRACE(name);
         put_file_bytes(name, new_bytes);
         HANDLE held = CreateFileW(widen(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        start = location();
-        take_up_unfinished_save(start);
-        shown = loaded(std::move(start));
+        shown = loaded(location());
         EXPECT_EQ(shown["ex_path1"].text, "notepad");
-        EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
+        EXPECT_THROW(save_settings_whole(shown, location()), Error);
         CloseHandle(held);
-        EXPECT_THROW(save_settings_whole(shown, location()), EIniFileException);
-        start = location();
-        take_up_unfinished_save(start);
-        EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
+        EXPECT_THROW(save_settings_whole(shown, location()), Error);
+        held = CreateFileW(widen(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        CloseHandle(CreateThread(nullptr, 0, let_go_after_a_second, held, 0, nullptr));
+        EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         std::filesystem::remove(file);
     }
 }
 
 // Files the profile functions read in an encoding of their own: a save
 // followed by a load gives back what was saved, Japanese paths included.
+// FF FE is UTF-16 LE; Windows reads other marks as bytes of the first line, Wine as marks.
 TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
-    const auto utf16 = [](const std::string& text, bool big_endian) {
+    const auto utf16 = [](const std::wstring& text, bool big_endian) {
         std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-        for (const wchar_t c : widen(text)) {
+        for (const wchar_t c : text) {
             const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
             bytes += big_endian ? std::string{high, low} : std::string{low, high};
         }
@@ -304,18 +302,22 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
     const struct {
         const char* what;
         std::string bytes;
+        std::string reads, wine_reads;  // slot 1's program before the save
     } files[] = {
-        {"UTF-16 LE", utf16(text, false)},
-        {"UTF-16 BE", utf16(text, true)},
-        {"UTF-8", "\xEF\xBB\xBF[rtn1]\r\npath1=C:\\old\\\xE5\x8F\xA4\xE3\x81\x84.cmd\r\n[mine]\r\nkeep=1\r\n"},
-        {"a mark before Shift-JIS", "\xEF\xBB\xBF" + text},
-        {"UTF-32 LE", std::string("\xFF\xFE\0\0[\0\0\0", 8)},
-        {"UTF-16 LE mark alone", "\xFF\xFE"},
-        {"UTF-8 mark alone", "\xEF\xBB\xBF"},
+        {"UTF-16 LE", utf16(widen(text), false), "C:\\old\\古い.cmd", "C:\\old\\古い.cmd"},
+        {"UTF-16 BE", utf16(widen(text), true), "notepad", "C:\\old\\古い.cmd"},
+        {"UTF-8", "\xEF\xBB\xBF[rtn1]\r\npath1=C:\\old\\\xE5\x8F\xA4\xE3\x81\x84.cmd\r\n[mine]\r\nkeep=1\r\n",
+         "notepad", "C:\\old\\古い.cmd"},
+        {"a mark before Shift-JIS", "\xEF\xBB\xBF" + text, "notepad", "C:\\old\\?A?.cmd"},
+        {"UTF-32 LE", std::string("\xFF\xFE\0\0[\0\0\0", 8), "notepad", "notepad"},
+        {"UTF-16 LE mark alone", "\xFF\xFE", "notepad", "notepad"},
+        {"UTF-8 mark alone", "\xEF\xBB\xBF", "notepad", "notepad"},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.what);
         put_file_bytes(file, f.bytes);
+        EXPECT_EQ(loaded(location())["ex_path1"].text, f.reads);
+        EXPECT_EQ(make_system_profile()->get_string("rtn1", "path1", "notepad", file), f.wine_reads);
         save_settings_whole(form, location());
         MemoryForm read = loaded(location());
         EXPECT_EQ(read["ex_path1"].text, "C:\\kept\\予定.cmd");
@@ -325,26 +327,25 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
             EXPECT_EQ(file_bytes(file).substr(0, 2), "\xFF\xFE");
         }
     }
-    // A UTF-16 file's own values are read, and survive a save.
-    put_file_bytes(file, utf16(text, false));
+    // A UTF-16 file's own values are read, and survive a save, with
+    // characters outside the code page.
+    const std::wstring own = L"; 한국어 é\r\n";
+    put_file_bytes(file, utf16(own + widen(text), false));
     EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\old\\古い.cmd");
     save_settings_whole(form, location());
-    EXPECT_EQ(location().profile->get_string("mine", "keep", "", file), "1");
+    EXPECT_EQ(file_bytes(file).rfind(utf16(own + L"[rtn1]\r\n", false), 0), 0u);
+    EXPECT_EQ(make_system_profile()->get_string("mine", "keep", "", file), "1");
 
     // So does a kept new file in UTF-16 that the start could not move into
     // place (a scanner had it open) and loaded where it was.
     std::filesystem::remove(file);
-    put_file_bytes(file + ".new", utf16(text, false));
+    put_file_bytes(file + ".new", utf16(widen(text), false));
     HANDLE held = CreateFileW(widen(file + ".new").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
-    SettingsLocation start = location();
-    take_up_unfinished_save(start);
+    EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\old\\古い.cmd");
     CloseHandle(held);
-    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\old\\古い.cmd");
     save_settings_whole(form, location());
-    start = location();
-    take_up_unfinished_save(start);
-    EXPECT_EQ(loaded(std::move(start))["ex_path1"].text, "C:\\kept\\予定.cmd");
+    EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
 }
 
 // Runs a Unix command (Wine starts Unix programs) until the file it makes
@@ -382,8 +383,9 @@ TEST_F(Save, LinksStayLinks) {
     run_unix(L"/bin/ln -s " + unix_name(real + "\\target.ini") + L" " + unix_name(linked) + L"/dorimo.ini",
              linked + "\\dorimo.ini");
     ASSERT_TRUE(file_exists(linked + "\\dorimo.ini"));
-    const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini"),
-                                        make_system_profile()};
+    const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini")};
+    // The link leads nowhere yet (a synced folder before the first save).
+    std::filesystem::remove(real + "\\target.ini");
     save_settings_whole(form, through_link);
     EXPECT_EQ(file_bytes(real + "\\target.ini"), saved_bytes(form));
     EXPECT_EQ(names_in(linked), std::vector<std::string>{"dorimo.ini"});
@@ -391,6 +393,11 @@ TEST_F(Save, LinksStayLinks) {
     // Changed behind the link, the change shows through it: still a link.
     put_file_bytes(real + "\\target.ini", "[rtn1]\r\nH1=11\r\n");
     EXPECT_EQ(file_bytes(linked + "\\dorimo.ini"), "[rtn1]\r\nH1=11\r\n");
+    // A save cut before its replace left a new file beside the target: the start removes it.
+    put_file_bytes(real + "\\target.ini.new", saved_bytes(old_form));
+    SettingsLocation start = through_link;
+    EXPECT_EQ(read_settings_at_start(start), "[rtn1]\r\nH1=11\r\n");
+    EXPECT_EQ(names_in(real), std::vector<std::string>{"target.ini"});
 
     const std::string twin = dir.path("twin.ini");
     put_file_bytes(file, saved_bytes(old_form));

@@ -12,7 +12,7 @@ if(WIN32)
     # Saves the initial settings beside itself; the path tests run copies of
     # it under other names and in other folders.
     add_executable(settings_path_probe settings/path_probe.cpp ${test_manifest})
-    target_link_libraries(settings_path_probe PRIVATE dorimo_settings)
+    target_link_libraries(settings_path_probe PRIVATE dorimo_shell dorimo_settings)
     add_dependencies(settings_tests settings_path_probe)
 endif()
 
