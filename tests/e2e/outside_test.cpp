@@ -36,25 +36,10 @@ bool left_out(UINT id) {
 // input method's text, the mouse wheel in a drop-down list among it); the
 // window takes it from elsewhere, and it changes the slots as typing would.
 bool typing_or_choosing(UINT id) {
-    switch (id) {
-    case WM_UNICHAR:
-    case WM_IME_STARTCOMPOSITION:
-    case WM_IME_ENDCOMPOSITION:
-    case WM_IME_COMPOSITION:
-    case WM_IME_CHAR:
-    case WM_IME_KEYDOWN:
-    case WM_MOUSEWHEEL:
-    case WM_MOUSEHWHEEL:
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-    case BM_SETCHECK:
-    case CB_SETCURSEL:
-    case LB_SETCURSEL: return true;
-    default: return id >= WM_KEYDOWN && id <= WM_DEADCHAR;
-    }
+    const UINT ids[] = {WM_UNICHAR, WM_IME_CHAR, WM_IME_KEYDOWN, WM_MOUSEWHEEL, WM_MOUSEHWHEEL, WM_CUT, WM_PASTE,
+                        WM_CLEAR, WM_UNDO, EM_UNDO, BM_SETCHECK, CB_SETCURSEL, LB_SETCURSEL};
+    return (id >= WM_KEYDOWN && id <= WM_DEADCHAR) || (id >= WM_IME_STARTCOMPOSITION && id <= WM_IME_COMPOSITION) ||
+           std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
 // Every id up to 0x7FFF that is not left out (to a control, nor typing or
@@ -91,10 +76,8 @@ void sweep(HWND to, HWND marker, bool to_control) {
                 if (id % 16 == 1) SendNotifyMessageA(to, id, static_cast<WPARAM>(pointer), pointer);
                 continue;
             }
-            const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0},
-                                                       {1, pointer},
-                                                       {0xFFFFFFFF, static_cast<LPARAM>(0xFFFFFFFF)},
-                                                       {random(), static_cast<LPARAM>(random())}};
+            const std::pair<WPARAM, LPARAM> pairs[] = {
+                {0, 0}, {1, pointer}, {0xFFFFFFFF, -1}, {random(), static_cast<LPARAM>(random())}};
             for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
         }
         turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
