@@ -283,6 +283,8 @@ bool take_posted(MSG& msg) {
 }
 
 bool sent_from_elsewhere(HWND window, UINT message) {
+    // Until the hooks are set (the window not yet painted), the thread's
+    // InSendMessageEx tells, but for the window's own destruction.
     if (!hooked) return !destroying && InSendMessageEx(nullptr) != ISMEX_NOSEND;
     if (from_elsewhere.window != window || from_elsewhere.message != message) return false;
     from_elsewhere = {};
