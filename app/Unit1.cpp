@@ -204,8 +204,10 @@ void TForm1::create_controls() {
                                      nullptr);
         }
         // Its font before its items and text: each change of font lays a
-        // drop-down list out anew.
+        // drop-down list out anew. Under the rule for posted messages from
+        // the first: the loop takes them before the first paint.
         if (c.hwnd) lay_out(c, false);
+        guard_control(c.hwnd);
         switch (control.kind) {
         case Kind::Combo:
             for (const std::string& item : control.items)
@@ -466,10 +468,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         if (wparam == kReadersTimer) {  // the window has been painted
             KillTimer(window_, kReadersTimer);
             if (readers_pending_) {
-                for (const Component& c : components_) {
-                    name_for_readers(c.hwnd, c.layout);
-                    guard_control(c.hwnd);
-                }
+                for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
                 guard_from_now_on();
             }
             readers_pending_ = false;

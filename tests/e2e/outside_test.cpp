@@ -113,12 +113,22 @@ std::string saved(const App& app, const char* section, const char* key) {
 // box among them): nothing changes, nothing is saved, no tray icon comes or
 // goes, and the program keeps answering. The close then saves as usual.
 TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
-    App app;
+    App::Options early;  // the first ones come before the first paint, as soon as a button is there
+    early.on_start = [](const PROCESS_INFORMATION& started, const std::wstring&, const std::wstring&) {
+        HWND button = nullptr;
+        for (const DWORD start = GetTickCount(); !button && GetTickCount() - start < 15000; Sleep(1)) {
+            for (HWND form : process_windows(started.dwProcessId, "TForm1")) button = FindWindowExA(form, nullptr, "Button", nullptr);
+        }
+        for (int i = 0; i < 64; ++i) PostMessageA(button, 0x1601, 0, 0x12345678);  // BCM_GETIDEALSIZE
+    };
+    App app(early);
     app.set_text("ex_path1", "calc");
     app.set_checked("chk13", true);
     app.click("btnGO1");  // a slot's timer runs during the sweep
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
+    app.set_text("txtTUGI1", "2000/01/01 00:00:00");  // a box a user cannot change: the program's own text
+    PostMessageA(app.control("txtTUGI1"), WM_CHAR, '9', 1);
 
     for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1", "MEMOMO"}) {
         SCOPED_TRACE(*name ? name : "the window");
