@@ -168,7 +168,6 @@ bool never_posted(UINT message) {
 // The guarded windows; for a control, its own procedure once one is in front.
 struct Guarded {
     bool control = false;
-    bool read_only = false;  // a read-only box, whose text a user cannot change
     WNDPROC own = nullptr;
 };
 // A table of the program's own: under Wine a window's properties or user
@@ -176,29 +175,6 @@ struct Guarded {
 std::unordered_map<HWND, Guarded>& guarded() {
     static std::unordered_map<HWND, Guarded> table;
     return table;
-}
-
-// A control that a user cannot change, whose text or check is the program's
-// own (a slot's next run, the log): a disabled one takes no input and no new
-// text or check from elsewhere, a read-only box no new text.
-bool locked(HWND control, const Guarded& guard, UINT message) {
-    const bool new_text = message == WM_SETTEXT || message == EM_REPLACESEL;
-    if (guard.read_only && new_text) return true;
-    if (!guard.control || IsWindowEnabled(control)) return false;
-    switch (message) {
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case BM_CLICK:
-    case CB_SETCURSEL:
-    case CB_SELECTSTRING:
-    case LB_SETCURSEL: return true;
-    default: return new_text || keyboard_or_mouse(message);
-    }
 }
 
 bool hooked = false;      // guard_from_now_on has run
@@ -235,12 +211,11 @@ LRESULT CALLBACK screen_posted(int code, WPARAM wparam, LPARAM lparam) {
 // character set (so that putting it there changes neither what the window is
 // nor a message on the way through).
 LRESULT guard_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
-    const auto found = guarded().find(control);
     if (sent_from_elsewhere(control, message)) {
-        if (!taken_from_elsewhere(message) || (found != guarded().end() && locked(control, found->second, message)))
-            return 0;
+        if (!taken_from_elsewhere(message)) return 0;
         clear_untrusted(message, wparam, lparam);
     }
+    const auto found = guarded().find(control);
     WNDPROC own = found != guarded().end() ? found->second.own : nullptr;
     if (!own) own = wide ? DefWindowProcW : DefWindowProcA;
     if (message == WM_NCDESTROY && found != guarded().end()) {  // the last message the control gets
@@ -277,9 +252,6 @@ void guard_window(HWND window) { guarded()[window]; }
 void guard_control(HWND control) {
     if (!control || guarded().count(control)) return;
     guarded()[control].control = true;
-    char kind[8] = {};
-    guarded()[control].read_only = GetClassNameA(control, kind, sizeof kind) && lstrcmpiA(kind, "Edit") == 0 &&
-                                   (GetWindowLongA(control, GWL_STYLE) & ES_READONLY);
     COMBOBOXINFO parts{};
     parts.cbSize = sizeof parts;
     if (GetComboBoxInfo(control, &parts)) {  // a drop-down list: its box and its list are windows of their own
@@ -305,9 +277,7 @@ void guard_from_now_on() {
 
 bool take_posted(MSG& msg) {
     if (never_posted(msg.message)) return false;
-    const auto found = msg.hwnd ? guarded().find(msg.hwnd) : guarded().end();
-    if (found != guarded().end() && (!taken_from_elsewhere(msg.message) || locked(msg.hwnd, found->second, msg.message)))
-        return false;
+    if (msg.hwnd && guarded().count(msg.hwnd) && !taken_from_elsewhere(msg.message)) return false;
     clear_untrusted(msg.message, msg.wParam, msg.lParam);
     return true;
 }

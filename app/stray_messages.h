@@ -13,9 +13,7 @@ namespace dorimo {
 // - keys and characters (an input method's too) and the mouse;
 // - reading a control and changing what a user can change in it: its text,
 //   check, click, selected item, the selection in its text, its list opened
-//   or closed, scrolling, the clipboard's editing commands (not in a
-//   disabled control, nor the text of a read-only box: the program's own,
-//   such as a slot's next run);
+//   or closed, scrolling, the clipboard's editing commands;
 // - a screen reader's request for an object (WM_GETOBJECT);
 // - closing, the system menu's commands, and commands as a control sends
 //   them to the window;
