@@ -32,9 +32,8 @@ bool left_out(UINT id) {
            (id >= WM_LBUTTONDOWN && id <= WM_MBUTTONDBLCLK) || (id >= WM_XBUTTONDOWN && id <= WM_XBUTTONDBLCLK);
 }
 
-// What types into a control or checks or selects in it as a user does (an
-// input method's text, the mouse wheel in a drop-down list among it); the
-// window takes it from elsewhere, and it changes the slots as typing would.
+// What types, checks or selects in a control as a user does (an input method's text, the mouse
+// wheel in a drop-down list among it): taken from elsewhere, it changes the slots as typing would.
 bool typing_or_choosing(UINT id) {
     const UINT ids[] = {WM_UNICHAR, WM_IME_CHAR, WM_IME_KEYDOWN, WM_MOUSEWHEEL, WM_MOUSEHWHEEL, WM_CUT, WM_PASTE,
                         WM_CLEAR, WM_UNDO, EM_UNDO, BM_SETCHECK, CB_SETCURSEL, LB_SETCURSEL};
@@ -42,9 +41,8 @@ bool typing_or_choosing(UINT id) {
            std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
-// Every id up to 0x7FFF that is not left out (to a control, nor typing or
-// choosing), and a sample of the registered ones with the show request and
-// the shell's TaskbarCreated among them.
+// Every id up to 0x7FFF that is not left out (to a control, nor typing or choosing), and a
+// sample of the registered ones with the show request and the shell's TaskbarCreated among them.
 std::vector<UINT> sweep_ids(bool to_control) {
     std::vector<UINT> ids;
     for (UINT id = 0; id <= 0x7FFF; ++id) {
@@ -56,11 +54,10 @@ std::vector<UINT> sweep_ids(bool to_control) {
     return ids;
 }
 
-// Posts the ids to a window in blocks, each with parameters that look like
-// pointers, one in 16 of those above WM_USER also sent (without waiting for
-// the answer, as a posted message does not); after each block it waits for the program to have taken
-// them all: a marker posted last, a turn of the tray option's check box,
-// tells when. The box is put back.
+// Posts the ids to a window in blocks, each with parameters that look like pointers, one in 16
+// of those above WM_USER also sent (without waiting for the answer, as a posted message does
+// not); after each block it waits for the program to have taken them all: a marker posted
+// last, a turn of the tray option's check box, tells when. The box is put back.
 void sweep(HWND to, HWND marker, bool to_control) {
     const LPARAM pointer = 0x12345678;
     std::mt19937 random(23);
@@ -76,8 +73,7 @@ void sweep(HWND to, HWND marker, bool to_control) {
                 if (id % 16 == 1) SendNotifyMessageA(to, id, static_cast<WPARAM>(pointer), pointer);
                 continue;
             }
-            const std::pair<WPARAM, LPARAM> pairs[] = {
-                {0, 0}, {1, pointer}, {0xFFFFFFFF, -1}, {random(), static_cast<LPARAM>(random())}};
+            const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0}, {1, pointer}, {~0u, -1}, {random(), LPARAM(random())}};
             for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
         }
         turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
@@ -113,13 +109,12 @@ std::string saved(const App& app, const char* section, const char* key) {
 // box among them): nothing changes, nothing is saved, no tray icon comes or
 // goes, and the program keeps answering. The close then saves as usual.
 TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
-    App::Options early;  // the first ones come before the first paint, as soon as a button is there
+    App::Options early;  // BCM_GETIDEALSIZE to a button as soon as there is one: before the first paint
     early.on_start = [](const PROCESS_INFORMATION& started, const std::wstring&, const std::wstring&) {
-        HWND button = nullptr;
-        for (const DWORD start = GetTickCount(); !button && GetTickCount() - start < 15000; Sleep(1)) {
-            for (HWND form : process_windows(started.dwProcessId, "TForm1")) button = FindWindowExA(form, nullptr, "Button", nullptr);
-        }
-        for (int i = 0; i < 64; ++i) PostMessageA(button, 0x1601, 0, 0x12345678);  // BCM_GETIDEALSIZE
+        HWND b = nullptr;
+        for (const DWORD start = GetTickCount(); !b && GetTickCount() - start < 15000; Sleep(1))
+            for (HWND form : process_windows(started.dwProcessId, "TForm1")) b = FindWindowExA(form, nullptr, "Button", nullptr);
+        for (int i = 0; i < 64; ++i) PostMessageA(b, 0x1601, 0, 0x12345678);
     };
     App app(early);
     app.set_text("ex_path1", "calc");
