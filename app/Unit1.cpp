@@ -31,7 +31,7 @@ constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
 // The window's timers have ids that say what they are, apart from each
 // other and from the small numbers and control ids a stray WM_TIMER carries.
-constexpr UINT_PTR kReadersTimer = 0x52454144;      // "READ": the readers' names, once after the first paint
+constexpr UINT_PTR kReadersTimer = 0x52454144;      // "READ": readers' names and guards, after the first paint
 constexpr UINT_PTR kSlotTimers = 0x534C4F30;        // "SLO0": + the slot's number, its ticks
 constexpr UINT WM_SHOW_REQUESTED = WM_APP + 16;     // posted to itself on another start's request
 
@@ -168,6 +168,9 @@ TForm1::TForm1(HINSTANCE instance, HWND application)
                     application_, nullptr, instance, this);
     if (!window_) throw std::runtime_error("window creation failed");
     taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+    guard_window(window_);
+    for (const UINT own : {WM_TRAYICON, show_request_message(), WM_SHOW_REQUESTED, taskbar_created_})
+        take_from_elsewhere(own);
 
     // The font is scaled to the resolution of the window's screen; every
     // position and size follows the ratio of its character height to 12.
@@ -203,8 +206,10 @@ void TForm1::create_controls() {
                                      nullptr);
         }
         // Its font before its items and text: each change of font lays a
-        // drop-down list out anew.
+        // drop-down list out anew. Under the rule for posted messages from
+        // the first: the loop takes them before the first paint.
         if (c.hwnd) lay_out(c, false);
+        guard_control(c.hwnd);
         switch (control.kind) {
         case Kind::Combo:
             for (const std::string& item : control.items)
@@ -390,7 +395,10 @@ TForm1::Handler TForm1::handler_of(std::size_t i) const {
 }
 
 LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (sent_from_elsewhere(message)) return 0;
+    if (sent_from_elsewhere(hwnd, message)) {
+        if (!taken_from_elsewhere(message)) return 0;
+        clear_untrusted(message, wparam, lparam);
+    }
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE && !self) {
         self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
@@ -482,7 +490,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
             KillTimer(window_, kReadersTimer);
             if (readers_pending_) {
                 for (const Component& c : components_) name_for_readers(c.hwnd, c.layout);
-                drop_stray_messages();
+                guard_from_now_on();
             }
             readers_pending_ = false;
             return 0;
@@ -527,10 +535,15 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         closing_ = false;
         return 0;
-    case WM_DPICHANGED:
-        if (HIWORD(wparam) >= 48 && HIWORD(wparam) <= 1536)  // a resolution a screen can have
-            change_resolution(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+    case WM_DPICHANGED: {
+        // The system's own comes with a rectangle, and the window's new
+        // resolution; from elsewhere the resolution is the window's own, and
+        // the window keeps its top-left corner.
+        const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+        const int dpi = suggested ? HIWORD(wparam) : window_dpi(window_);
+        if (dpi >= 48 && dpi <= 1536) change_resolution(dpi, suggested);  // a resolution a screen can have
         return 0;
+    }
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wparam) session_ending();
@@ -727,22 +740,22 @@ int TForm1::run(int show_command) {
         break;
     }
 
-    // The controls get their names for screen readers once the window has
-    // been painted (a timer comes after every paint), so that a start takes
-    // no longer for them.
+    // The controls get their names for screen readers, and come under the
+    // rule for messages from elsewhere, once the window has been painted (a
+    // timer comes after every paint), so that a start takes no longer for them.
     readers_pending_ = SetTimer(window_, kReadersTimer, 0, nullptr) != 0;
 
     // The loop ends when the window has gone: a WM_QUIT that another program
-    // posts while it is there is dropped, as are the messages only the system
-    // sends (the other loops of the thread drop them from the first paint on,
-    // which a hook would slow down before it).
+    // posts while it is there is dropped, as are the messages the window does
+    // not take from elsewhere (the other loops of the thread drop them from
+    // the first paint on, which a hook would slow down before it).
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) != -1) {
         if (msg.message == WM_QUIT) {
             if (!window_) break;
             continue;
         }
-        if (never_posted(msg.message)) continue;
+        if (msg.message == WM_NULL || !take_posted(msg)) continue;  // the hook makes a dropped one WM_NULL
         if (window_ && IsDialogMessageA(window_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

@@ -6,7 +6,6 @@
 #include <unordered_map>
 
 #include "file_chooser.h"
-#include "stray_messages.h"
 
 namespace dorimo {
 namespace {
@@ -238,7 +237,6 @@ LRESULT reader_requests(HWND control, UINT message, WPARAM wparam, LPARAM lparam
         return wide ? CallWindowProcW(own, control, message, wparam, lparam)
                     : CallWindowProcA(own, control, message, wparam, lparam);
     };
-    if (sent_from_elsewhere(message)) return 0;
     if (!object) return pass_on();  // in front of a control that is not named: none is
     if (message == WM_GETOBJECT && static_cast<LONG>(lparam) == OBJID_CLIENT) {
         if (const LRESULT answer = object->answer(wparam)) return answer;

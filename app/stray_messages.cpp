@@ -1,22 +1,162 @@
 #include "stray_messages.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
 namespace dorimo {
 namespace {
 
-bool destroying = false;  // in destroy_own_window
+constexpr UINT WM_SYSTIMER = 0x0118;  // the system's own timers, a caret's blink among them
 
-// Messages whose meaning or parameters hold only within this thread:
-// creation and destruction, the new resolution's rectangle, an edit box's
+bool in(UINT message, UINT first, UINT last) { return message >= first && message <= last; }
+
+// Keys and characters, an input method's among them, and the mouse. None of
+// them carries a pointer.
+bool keyboard_or_mouse(UINT message) {
+    if (in(message, WM_KEYFIRST, WM_KEYLAST) || in(message, WM_IME_STARTCOMPOSITION, WM_IME_KEYLAST) ||
+        in(message, WM_MOUSEFIRST, WM_MOUSELAST) || in(message, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK) ||
+        in(message, WM_NCMOUSEHOVER, WM_MOUSELEAVE))
+        return true;
+    switch (message) {
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
+    case WM_IME_COMPOSITIONFULL:
+    case WM_IME_SELECT:
+    case WM_IME_CHAR:
+    case WM_IME_KEYDOWN:
+    case WM_IME_KEYUP:
+    case WM_INPUTLANGCHANGEREQUEST:
+    case WM_INPUTLANGCHANGE:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEACTIVATE:
+    case WM_CONTEXTMENU:
+    case WM_CANCELMODE: return true;
+    default: return false;
+    }
+}
+
+// What a screen reader or an automation tool reads of a control or changes
+// in it as a user can: text, check, click, selected item, the selection in
+// the text, the list opened, scrolling, the clipboard's editing commands.
+bool reading_or_user_change(UINT message) {
+    switch (message) {
+    case WM_GETOBJECT:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETFONT:
+    case WM_CUT:
+    case WM_COPY:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case BM_GETCHECK:
+    case BM_SETCHECK:
+    case BM_GETSTATE:
+    case BM_SETSTATE:
+    case BM_CLICK:
+    case EM_GETSEL:
+    case EM_SETSEL:
+    case EM_GETRECT:
+    case EM_SCROLL:
+    case EM_LINESCROLL:
+    case EM_SCROLLCARET:
+    case EM_GETMODIFY:
+    case EM_GETLINECOUNT:
+    case EM_LINEINDEX:
+    case EM_LINELENGTH:
+    case EM_REPLACESEL:
+    case EM_GETLINE:
+    case EM_GETLIMITTEXT:
+    case EM_CANUNDO:
+    case EM_UNDO:
+    case EM_LINEFROMCHAR:
+    case EM_GETFIRSTVISIBLELINE:
+    case EM_POSFROMCHAR:
+    case EM_CHARFROMPOS:
+    case CB_GETEDITSEL:
+    case CB_SETEDITSEL:
+    case CB_GETCOUNT:
+    case CB_GETCURSEL:
+    case CB_GETLBTEXT:
+    case CB_GETLBTEXTLEN:
+    case CB_FINDSTRING:
+    case CB_FINDSTRINGEXACT:
+    case CB_SELECTSTRING:
+    case CB_SETCURSEL:
+    case CB_SHOWDROPDOWN:
+    case CB_GETDROPPEDSTATE:
+    case CB_GETDROPPEDCONTROLRECT:
+    case CB_GETITEMHEIGHT:
+    case CB_GETTOPINDEX:
+    case LB_GETCOUNT:
+    case LB_GETCURSEL:
+    case LB_SETCURSEL:
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN:
+    case LB_GETTOPINDEX:
+    case LB_GETITEMRECT:
+    case LB_GETITEMHEIGHT:
+    case LB_GETSEL:
+    case LB_GETCARETINDEX:
+    case LB_ITEMFROMPOINT:
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT: return true;
+    default: return false;
+    }
+}
+
+// Closing and commands, and the notices the system sends to every window or
+// posts to the thread's own.
+bool command_or_notice(UINT message) {
+    switch (message) {
+    case WM_NULL:
+    case WM_CLOSE:
+    case WM_SYSCOMMAND:
+    case WM_COMMAND:
+    case WM_GETICON:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_ACTIVATEAPP:
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case WM_TIMECHANGE:
+    case WM_FONTCHANGE:
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+    case WM_TIMER:
+    case WM_SYSTIMER:
+    case WM_PAINT: return true;
+    default: return false;
+    }
+}
+
+std::vector<UINT>& own_messages() {
+    static std::vector<UINT> messages;
+    return messages;
+}
+
+// Messages that the system only ever sends, and that mean something only
+// when it sends them within this thread: creation and destruction, the new
+// resolution's rectangle, the end of the session, showing, an edit box's
 // text memory and word-break function, a drop-down list's record, and the
-// redraw switch, which only the window's own code turns (sent by another
-// program, it would hide the window and stop its painting).
-bool only_from_this_thread(UINT message) {
+// redraw switch, which only a window's own code turns. Posted to any window
+// of the thread, they come from another program.
+bool never_posted(UINT message) {
     switch (message) {
     case WM_NCCREATE:
     case WM_CREATE:
     case WM_DESTROY:
     case WM_NCDESTROY:
     case WM_DPICHANGED:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_SHOWWINDOW:
     case WM_SETREDRAW:
     case EM_SETHANDLE:
     case EM_SETWORDBREAKPROC:
@@ -25,36 +165,130 @@ bool only_from_this_thread(UINT message) {
     }
 }
 
-}  // namespace
-
-// The system sends these and never posts them. Posted, a show notice would
-// hide the window.
-bool never_posted(UINT message) {
-    switch (message) {
-    case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-    case WM_SHOWWINDOW: return true;
-    default: return only_from_this_thread(message);
-    }
+// The guarded windows; for a control, its own procedure once one is in front.
+struct Guarded {
+    bool control = false;
+    WNDPROC own = nullptr;
+};
+// A table of the program's own: under Wine a window's properties or user
+// data cost a trip to the server at every message.
+std::unordered_map<HWND, Guarded>& guarded() {
+    static std::unordered_map<HWND, Guarded> table;
+    return table;
 }
 
-namespace {
+bool hooked = false;      // guard_from_now_on has run
+bool destroying = false;  // in destroy_own_window
 
-LRESULT CALLBACK drop_posted(int code, WPARAM wparam, LPARAM lparam) {
+// The last message sent to a window of the thread from another thread, as
+// the system tells it before the window's procedures get it; each message a
+// procedure tells apart so. The thread's InSendMessageEx cannot tell: it
+// keeps telling of a message from elsewhere while the thread handles it,
+// also of every message that the thread sends meanwhile, the system's own
+// among them.
+struct Sent {
+    HWND window = nullptr;
+    UINT message = 0;
+} from_elsewhere;
+
+LRESULT CALLBACK note_sender(int code, WPARAM by_this_thread, LPARAM lparam) {
+    if (code == HC_ACTION && !by_this_thread) {
+        const CWPSTRUCT& sent = *reinterpret_cast<const CWPSTRUCT*>(lparam);
+        from_elsewhere = {sent.hwnd, sent.message};
+    }
+    return CallNextHookEx(nullptr, code, by_this_thread, lparam);
+}
+
+LRESULT CALLBACK screen_posted(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION) {
         MSG& msg = *reinterpret_cast<MSG*>(lparam);
-        if (never_posted(msg.message)) msg.message = WM_NULL;
+        if (!take_posted(msg)) msg.message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// The procedure in front of a guarded control's own, in the control's
+// character set (so that putting it there changes neither what the window is
+// nor a message on the way through).
+LRESULT guard_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
+    if (sent_from_elsewhere(control, message)) {
+        if (!taken_from_elsewhere(message)) return 0;
+        clear_untrusted(message, wparam, lparam);
+    }
+    const auto found = guarded().find(control);
+    WNDPROC own = found != guarded().end() ? found->second.own : nullptr;
+    if (!own) own = wide ? DefWindowProcW : DefWindowProcA;
+    if (message == WM_NCDESTROY && found != guarded().end()) {  // the last message the control gets
+        if (wide) SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        else SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        guarded().erase(found);
+    }
+    return wide ? CallWindowProcW(own, control, message, wparam, lparam)
+                : CallWindowProcA(own, control, message, wparam, lparam);
+}
+LRESULT CALLBACK guard_procedure_a(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    return guard_procedure(control, message, wparam, lparam, false);
+}
+LRESULT CALLBACK guard_procedure_w(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+    return guard_procedure(control, message, wparam, lparam, true);
+}
+
 }  // namespace
 
-void drop_stray_messages() { SetWindowsHookExA(WH_GETMESSAGE, drop_posted, nullptr, GetCurrentThreadId()); }
+bool taken_from_elsewhere(UINT message) {
+    return keyboard_or_mouse(message) || reading_or_user_change(message) || command_or_notice(message) ||
+           std::find(own_messages().begin(), own_messages().end(), message) != own_messages().end();
+}
 
-bool sent_from_elsewhere(UINT message) {
-    if (destroying && (message == WM_DESTROY || message == WM_NCDESTROY)) return false;
-    return only_from_this_thread(message) && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+void clear_untrusted(UINT message, WPARAM& wparam, LPARAM& lparam) {
+    if (message == WM_PAINT) wparam = 0, lparam = 0;
+    if (message == WM_DPICHANGED) lparam = 0;
+}
+
+void take_from_elsewhere(UINT message) { own_messages().push_back(message); }
+
+void guard_window(HWND window) { guarded()[window]; }
+
+void guard_control(HWND control) {
+    if (!control || guarded().count(control)) return;
+    guarded()[control].control = true;
+    COMBOBOXINFO parts{};
+    parts.cbSize = sizeof parts;
+    if (GetComboBoxInfo(control, &parts)) {  // a drop-down list: its box and its list are windows of their own
+        guard_control(parts.hwndItem);
+        guard_control(parts.hwndList);
+    }
+    if (hooked) guard_from_now_on();
+}
+
+void guard_from_now_on() {
+    for (auto& [window, guard] : guarded()) {
+        if (!guard.control || guard.own) continue;
+        guard.own = reinterpret_cast<WNDPROC>(
+            IsWindowUnicode(window)
+                ? SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard_procedure_w))
+                : SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard_procedure_a)));
+    }
+    if (hooked) return;
+    hooked = true;
+    SetWindowsHookExA(WH_GETMESSAGE, screen_posted, nullptr, GetCurrentThreadId());
+    SetWindowsHookExA(WH_CALLWNDPROC, note_sender, nullptr, GetCurrentThreadId());
+}
+
+bool take_posted(MSG& msg) {
+    if (never_posted(msg.message)) return false;
+    if (msg.hwnd && guarded().count(msg.hwnd) && !taken_from_elsewhere(msg.message)) return false;
+    clear_untrusted(msg.message, msg.wParam, msg.lParam);
+    return true;
+}
+
+bool sent_from_elsewhere(HWND window, UINT message) {
+    // Until the hooks are set (the window not yet painted), the thread's
+    // InSendMessageEx tells, but for the window's own destruction.
+    if (!hooked) return !destroying && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+    if (from_elsewhere.window != window || from_elsewhere.message != message) return false;
+    from_elsewhere = {};
+    return true;
 }
 
 void destroy_own_window(HWND window) {

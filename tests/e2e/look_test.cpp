@@ -262,16 +262,22 @@ void expect_laid_out(App& app, int at_dpi) {
 
 // Changes the program's resolution as the system does: a hook loaded into
 // the program sends WM_DPICHANGED from the window's own thread, with a
-// suggested rectangle that moves the window by `dx`, `dy`.
-void change_resolution(const App& app, int to, int dx, int dy) {
+// suggested rectangle that moves the window by `dx`, `dy`; when asked, while
+// the window handles a message that this process sends it.
+void change_resolution(const App& app, int to, int dx, int dy, bool within_sent) {
     static const HMODULE hook = LoadLibraryA("resolution_hook.dll");
     ASSERT_NE(hook, nullptr);
-    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hook, "change_resolution")));
-    const HHOOK hooked = SetWindowsHookExA(WH_GETMESSAGE, proc, hook, GetWindowThreadProcessId(app.form(), nullptr));
+    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+        GetProcAddress(hook, within_sent ? "change_resolution_when_sent" : "change_resolution")));
+    const HHOOK hooked = SetWindowsHookExA(within_sent ? WH_CALLWNDPROC : WH_GETMESSAGE, proc, hook,
+                                           GetWindowThreadProcessId(app.form(), nullptr));
     ASSERT_NE(hooked, nullptr);
     RECT before;
     GetWindowRect(app.form(), &before);
-    PostMessageA(app.form(), RegisterWindowMessageA("dorimo test: resolution"), static_cast<WPARAM>(to), MAKELPARAM(dx, dy));
+    const UINT request = RegisterWindowMessageA("dorimo test: resolution");
+    DWORD_PTR answer = 0;
+    if (within_sent) SendMessageTimeoutA(app.form(), request, to, MAKELPARAM(dx, dy), SMTO_NORMAL, 10000, &answer);
+    else PostMessageA(app.form(), request, static_cast<WPARAM>(to), MAKELPARAM(dx, dy));
     EXPECT_TRUE(wait_for([&] {
         RECT now;
         GetWindowRect(app.form(), &now);
@@ -281,12 +287,13 @@ void change_resolution(const App& app, int to, int dx, int dy) {
     UnhookWindowsHookEx(hooked);
 }
 
-// The window moves to a screen of 144 pixels per inch, then to one of 120,
-// then to one of 96 (coming from a screen of 144, the drop-down lists' boxes
-// are then narrower than one character): each time it is laid out again as a
-// start there would lay it out, at the place the system suggests. The same
-// message from another program, whose rectangle means nothing here, changes
-// nothing.
+// The window moves to a screen of 144 pixels per inch, then to one of 120
+// (while it handles a message from another program, as when that program
+// moves it), then to one of 96 (coming from a screen of 144, the drop-down
+// lists' boxes are then narrower than one character): each time it is laid
+// out again as a start there would lay it out, at the place the system
+// suggests. The same message from another program, whose rectangle means
+// nothing here, lays it out at its own resolution where it is.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     App app;
     expect_laid_out(app, dpi());
@@ -299,7 +306,7 @@ TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     int moved = 0;
     for (const int to : {144, 120, 96}) {
         moved += 8;
-        change_resolution(app, to, 8, 8);
+        change_resolution(app, to, 8, 8, to == 120);
         expect_laid_out(app, to);
         RECT now;
         GetWindowRect(app.form(), &now);

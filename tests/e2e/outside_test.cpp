@@ -1,8 +1,9 @@
 // What any other program of the session may do to the running program
-// without special rights: post it every message there is. It keeps
+// without special rights: post or send it every message there is. It keeps
 // answering, and the main window keeps its slots and settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,46 +32,59 @@ bool left_out(UINT id) {
            (id >= WM_LBUTTONDOWN && id <= WM_MBUTTONDBLCLK) || (id >= WM_XBUTTONDOWN && id <= WM_XBUTTONDBLCLK);
 }
 
-// Every id below WM_USER that is not left out (those that carry a pointer
-// the system refuses to post), ranges above WM_USER and WM_APP, the
-// registered show request and the shell's TaskbarCreated.
-std::vector<UINT> sweep_ids() {
+// What types, checks or selects in a control as a user does (an input method's text, the mouse
+// wheel in a drop-down list among it): taken from elsewhere, it changes the slots as typing would.
+bool typing_or_choosing(UINT id) {
+    const UINT ids[] = {WM_UNICHAR, WM_IME_CHAR, WM_IME_KEYDOWN, WM_MOUSEWHEEL, WM_MOUSEHWHEEL, WM_CUT, WM_PASTE,
+                        WM_CLEAR, WM_UNDO, EM_UNDO, BM_SETCHECK, CB_SETCURSEL, LB_SETCURSEL};
+    return (id >= WM_KEYDOWN && id <= WM_DEADCHAR) || (id >= WM_IME_STARTCOMPOSITION && id <= WM_IME_COMPOSITION) ||
+           std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
+}
+
+// Every id up to 0x7FFF that is not left out (to a control, nor typing or choosing), and a
+// sample of the registered ones with the show request and the shell's TaskbarCreated among them.
+std::vector<UINT> sweep_ids(bool to_control) {
     std::vector<UINT> ids;
-    for (UINT id = 0; id < WM_USER + 0x100; ++id) {
-        if (!left_out(id)) ids.push_back(id);
+    for (UINT id = 0; id <= 0x7FFF; ++id) {
+        if (!left_out(id) && !(to_control && typing_or_choosing(id))) ids.push_back(id);
     }
-    for (UINT id = WM_APP; id < WM_APP + 0x100; ++id) ids.push_back(id);
+    for (UINT id = 0xC000; id <= 0xFFFF; id += id < 0xC200 ? 1 : 0x3F) ids.push_back(id);
     ids.push_back(RegisterWindowMessageW(L"dorimo show request"));
     ids.push_back(RegisterWindowMessageA("TaskbarCreated"));
     return ids;
 }
 
-// Posts each id with several pairs of parameters to the window, then waits
-// for it to answer; at the end, for it to have taken every posted message.
-// An answer comes before the posted messages are handled, so thousands of
-// them pile up behind the answers: a marker posted last, a turn of the tray
-// option's check box, tells when they are all taken. The box is put back.
-void sweep(HWND to, HWND marker) {
+// Posts the ids to a window in blocks, each with parameters that look like pointers, one in 16
+// of those above WM_USER also sent (without waiting for the answer, as a posted message does
+// not); after each block it waits for the program to have taken them all: a marker posted
+// last, a turn of the tray option's check box, tells when. The box is put back.
+void sweep(HWND to, HWND marker, bool to_control) {
+    const LPARAM pointer = 0x12345678;
     std::mt19937 random(23);
-    for (const UINT id : sweep_ids()) {
-        const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0},
-                                                   {1, 0},
-                                                   {1, 0x12345678},
-                                                   {0xFFFFFFFF, static_cast<LPARAM>(0xFFFFFFFF)},
-                                                   {2, 0x00010001},
-                                                   {random(), static_cast<LPARAM>(random())},
-                                                   {0, 1}};
-        for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
-        DWORD_PTR answer = 0;
-        ASSERT_NE(SendMessageTimeoutA(to, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer), 0)
-            << "no answer after message " << id << " (0x" << std::hex << id << ")";
-    }
+    const std::vector<UINT> ids = sweep_ids(to_control);
     const LRESULT was = SendMessageA(marker, BM_GETCHECK, 0, 0);
-    const LRESULT turned = was == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-    PostMessageA(marker, BM_SETCHECK, turned, 0);
-    ASSERT_TRUE(wait_for([&] { return SendMessageA(marker, BM_GETCHECK, 0, 0) == turned; }, 60000))
-        << "the posted messages are not all taken";
-    SendMessageA(marker, BM_SETCHECK, was, 0);
+    LRESULT turned = was;
+    for (std::size_t first = 0; first < ids.size(); first += 1024) {
+        const std::size_t end = std::min(ids.size(), first + 1024);
+        for (std::size_t i = first; i < end; ++i) {
+            const UINT id = ids[i];
+            if (id >= WM_USER) {
+                PostMessageA(to, id, 0, pointer);
+                if (id % 16 == 1) SendNotifyMessageA(to, id, static_cast<WPARAM>(pointer), pointer);
+                continue;
+            }
+            const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0}, {1, pointer}, {~0u, -1}, {random(), LPARAM(random())}};
+            for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
+        }
+        turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+        PostMessageA(marker, BM_SETCHECK, static_cast<WPARAM>(turned), 0);
+        ASSERT_TRUE(wait_for([&] {
+            DWORD_PTR check = 0;
+            return SendMessageTimeoutA(marker, BM_GETCHECK, 0, 0, SMTO_NORMAL, 1000, &check) &&
+                   static_cast<LRESULT>(check) == turned;
+        }, 30000)) << "no answer after messages 0x" << std::hex << ids[first] << " to 0x" << ids[end - 1];
+    }
+    SendMessageA(marker, BM_SETCHECK, static_cast<WPARAM>(was), 0);
 }
 
 // Every control's text (in UTF-16, whose length needs no conversion) and check.
@@ -91,40 +105,49 @@ std::string saved(const App& app, const char* section, const char* key) {
     return value;
 }
 
-// To the main window: nothing changes, nothing is saved, no tray icon comes
-// or goes; to one control of each kind: it may change as typing would, and
-// keeps answering. The close then saves as usual.
-TEST(Outside, PostedMessagesLeaveTheWindowAsItWas) {
-    App app;
+// To the main window and to one control of each kind (the drop-down list's
+// box among them): nothing changes, nothing is saved, no tray icon comes or
+// goes, and the program keeps answering. The close then saves as usual.
+TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
+    App::Options early;  // BCM_GETIDEALSIZE to a button as soon as there is one: before the first paint
+    early.on_start = [](const PROCESS_INFORMATION& started, const std::wstring&, const std::wstring&) {
+        HWND b = nullptr;
+        for (const DWORD start = GetTickCount(); !b && GetTickCount() - start < 15000; Sleep(1))
+            for (HWND form : process_windows(started.dwProcessId, "TForm1")) b = FindWindowExA(form, nullptr, "Button", nullptr);
+        for (int i = 0; i < 64; ++i) PostMessageA(b, 0x1601, 0, 0x12345678);
+    };
+    App app(early);
     app.set_text("ex_path1", "calc");
     app.set_checked("chk13", true);
     app.click("btnGO1");  // a slot's timer runs during the sweep
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
 
-    sweep(app.form(), app.control("chkTORAY"));
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(controls_of(app), before);
-    EXPECT_TRUE(IsWindowVisible(app.form()));
-    EXPECT_TRUE(IsWindowVisible(app.application_window()));
-    EXPECT_TRUE(tray_icons().empty());
-    EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
-    EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
-
-    for (const char* name : {"Label2", "chk11", "cbH1", "ex_path1", "txtMAE1", "btnGO1", "BitBtn1", "MEMOMO"}) {
-        SCOPED_TRACE(name);
-        sweep(app.control(name), app.control("chkTORAY"));
+    for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1", "MEMOMO"}) {
+        SCOPED_TRACE(*name ? name : "the window");
+        const std::string control(name);
+        const HWND to = control.empty() ? app.form()
+                        : control == "cbH1 box" ? FindWindowExA(app.control("cbH1"), nullptr, "Edit", nullptr)
+                                                : app.control(name);
+        ASSERT_NE(to, nullptr);
+        sweep(to, app.control("chkTORAY"), to != app.form());
         ASSERT_FALSE(HasFatalFailure());
-        EXPECT_TRUE(IsWindow(app.control(name)));
+        EXPECT_TRUE(IsWindow(to));
+        EXPECT_EQ(controls_of(app), before);
+        EXPECT_TRUE(IsWindowVisible(app.form()));
+        EXPECT_TRUE(IsWindowVisible(app.application_window()));
+        EXPECT_TRUE(tray_icons().empty());
+        EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
+        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
     }
     app.click("btnGO2");  // a line more, in the log the sweep went through
     const std::vector<std::string> log = app.log();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[log.size() - 2].rfind("登録2停止 ", 0), 0u) << log[log.size() - 2];
-    EXPECT_EQ(app.text("txtTUGI1"), armed);
     ASSERT_TRUE(app.close());
     EXPECT_EQ(saved(app, "rtn1", "TUGI1"), armed);
     EXPECT_EQ(saved(app, "rtn1", "chk13"), "1");
+    EXPECT_EQ(saved(app, "rtn1", "path1"), "calc");
     EXPECT_EQ(saved(app, "rtn2", "path2"), "notepad");
 }
 
