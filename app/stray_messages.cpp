@@ -136,6 +136,36 @@ bool command_or_notice(UINT message) {
     }
 }
 
+// What the system sends a window that another program moves, sizes, shows,
+// minimises, restores or activates (the taskbar, a window manager, a snap
+// tool): the window's place and frame, its focus and activation. The system
+// carries their records between processes, and posting them from elsewhere
+// it refuses, or they carry a handle the system checks.
+bool moved_shown_or_activated(UINT message) {
+    switch (message) {
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ERASEBKGND:
+    case WM_SHOWWINDOW:
+    case WM_QUERYOPEN:
+    case WM_CHILDACTIVATE:
+    case WM_GETMINMAXINFO:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+    case WM_NCCALCSIZE:
+    case WM_NCPAINT:
+    case WM_NCACTIVATE:
+    case WM_SYNCPAINT:
+    case WM_CAPTURECHANGED: return true;
+    default: return false;
+    }
+}
+
 std::vector<UINT>& own_messages() {
     static std::vector<UINT> messages;
     return messages;
@@ -237,7 +267,7 @@ LRESULT CALLBACK guard_procedure_w(HWND control, UINT message, WPARAM wparam, LP
 
 bool taken_from_elsewhere(UINT message) {
     return keyboard_or_mouse(message) || reading_or_user_change(message) || command_or_notice(message) ||
-           std::find(own_messages().begin(), own_messages().end(), message) != own_messages().end();
+           moved_shown_or_activated(message) || std::find(own_messages().begin(), own_messages().end(), message) != own_messages().end();
 }
 
 void clear_untrusted(UINT message, WPARAM& wparam, LPARAM& lparam) {

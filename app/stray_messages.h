@@ -17,6 +17,8 @@ namespace dorimo {
 // - a screen reader's request for an object (WM_GETOBJECT);
 // - closing, the system menu's commands, and commands as a control sends
 //   them to the window;
+// - what the system sends a window that another program moves, sizes,
+//   shows, minimises, restores or activates (the taskbar, a window manager);
 // - the system's notices (the end of the session, changes of settings,
 //   colours, theme, time and screens, another program's activation, a change
 //   of resolution, whose parameters are not taken on trust), and the timer
