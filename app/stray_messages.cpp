@@ -11,8 +11,10 @@ constexpr UINT WM_SYSTIMER = 0x0118;  // the system's own timers, a caret's blin
 
 bool in(UINT message, UINT first, UINT last) { return message >= first && message <= last; }
 
+// Whether a table of message ids holds the message. The ids the system
+// defines all fit in a WORD, as the tables' initialisation checks.
 template <std::size_t N>
-bool listed(UINT message, const UINT (&messages)[N]) {
+bool listed(UINT message, const WORD (&messages)[N]) {
     return std::find(messages, messages + N, message) != messages + N;
 }
 
@@ -23,7 +25,7 @@ bool keyboard_or_mouse(UINT message) {
         in(message, WM_MOUSEFIRST, WM_MOUSELAST) || in(message, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK) ||
         in(message, WM_NCMOUSEHOVER, WM_MOUSELEAVE))
         return true;
-    static constexpr UINT messages[] = {
+    static constexpr WORD messages[] = {
         WM_IME_SETCONTEXT, WM_IME_NOTIFY, WM_IME_COMPOSITIONFULL, WM_IME_SELECT, WM_IME_CHAR, WM_IME_KEYDOWN,
         WM_IME_KEYUP, WM_INPUTLANGCHANGEREQUEST, WM_INPUTLANGCHANGE, WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEACTIVATE,
         WM_CONTEXTMENU, WM_CANCELMODE
@@ -35,7 +37,7 @@ bool keyboard_or_mouse(UINT message) {
 // in it as a user can: text, check, click, selected item, the selection in
 // the text, the list opened, scrolling, the clipboard's editing commands.
 bool reading_or_user_change(UINT message) {
-    static constexpr UINT messages[] = {
+    static constexpr WORD messages[] = {
         WM_GETOBJECT, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_GETFONT, WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR,
         WM_UNDO, WM_HSCROLL, WM_VSCROLL,
         BM_GETCHECK, BM_SETCHECK, BM_GETSTATE, BM_SETSTATE, BM_CLICK,
@@ -54,7 +56,7 @@ bool reading_or_user_change(UINT message) {
 // Closing and commands, and the notices the system sends to every window or
 // posts to the thread's own.
 bool command_or_notice(UINT message) {
-    static constexpr UINT messages[] = {
+    static constexpr WORD messages[] = {
         WM_NULL, WM_CLOSE, WM_SYSCOMMAND, WM_COMMAND, WM_GETICON, WM_QUERYENDSESSION, WM_ENDSESSION, WM_ACTIVATEAPP,
         WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED, WM_TIMECHANGE, WM_FONTCHANGE, WM_DISPLAYCHANGE,
         WM_DPICHANGED, WM_TIMER, WM_SYSTIMER, WM_PAINT
@@ -68,7 +70,7 @@ bool command_or_notice(UINT message) {
 // carries their records between processes, and posting them from elsewhere
 // it refuses, or they carry a handle the system checks.
 bool moved_shown_or_activated(UINT message) {
-    static constexpr UINT messages[] = {
+    static constexpr WORD messages[] = {
         WM_MOVE, WM_SIZE, WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS, WM_ERASEBKGND, WM_SHOWWINDOW, WM_QUERYOPEN,
         WM_CHILDACTIVATE, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_STYLECHANGING,
         WM_STYLECHANGED, WM_NCCALCSIZE, WM_NCPAINT, WM_NCACTIVATE, WM_SYNCPAINT, WM_CAPTURECHANGED
@@ -88,7 +90,7 @@ std::vector<UINT>& own_messages() {
 // redraw switch, which only a window's own code turns. Posted to any window
 // of the thread, they come from another program.
 bool never_posted(UINT message) {
-    static constexpr UINT messages[] = {
+    static constexpr WORD messages[] = {
         WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY, WM_DPICHANGED, WM_QUERYENDSESSION, WM_ENDSESSION,
         WM_SHOWWINDOW, WM_SETREDRAW,
         EM_SETHANDLE, EM_SETWORDBREAKPROC,
