@@ -371,27 +371,28 @@ std::optional<std::string> TForm1::open_program(const std::string& program) {
 
 // ------------------------------------------------------------ message routing
 
-const std::map<std::string, TForm1::Handler>& TForm1::handlers() {
-    static const std::map<std::string, Handler> table = {
-        {"btnGO1", &TForm1::btnGO1Click},   {"btnGO2", &TForm1::btnGO2Click},
-        {"btnGO3", &TForm1::btnGO3Click},   {"btnGO4", &TForm1::btnGO4Click},
-        {"btnGO5", &TForm1::btnGO5Click},   {"btnRUN1", &TForm1::btnRUN1Click},
+TForm1::Handler TForm1::handler_of(std::size_t i) const {
+    struct Named {
+        const char* name;
+        Handler handler;
+    };
+    static const Named table[] = {
+        {"btnGO1", &TForm1::btnGO1Click}, {"btnGO2", &TForm1::btnGO2Click},
+        {"btnGO3", &TForm1::btnGO3Click}, {"btnGO4", &TForm1::btnGO4Click},
+        {"btnGO5", &TForm1::btnGO5Click}, {"btnRUN1", &TForm1::btnRUN1Click},
         {"btnRUN2", &TForm1::btnRUN2Click}, {"btnRUN3", &TForm1::btnRUN3Click},
         {"btnRUN4", &TForm1::btnRUN4Click}, {"btnRUN5", &TForm1::btnRUN5Click},
         {"BitBtn1", &TForm1::BitBtn1Click}, {"BitBtn2", &TForm1::BitBtn2Click},
         {"BitBtn3", &TForm1::BitBtn3Click}, {"BitBtn4", &TForm1::BitBtn4Click},
         {"BitBtn5", &TForm1::BitBtn5Click}, {"Timer1", &TForm1::Timer1Timer},
-        {"Timer2", &TForm1::Timer2Timer},   {"Timer3", &TForm1::Timer3Timer},
-        {"Timer4", &TForm1::Timer4Timer},   {"Timer5", &TForm1::Timer5Timer},
+        {"Timer2", &TForm1::Timer2Timer}, {"Timer3", &TForm1::Timer3Timer},
+        {"Timer4", &TForm1::Timer4Timer}, {"Timer5", &TForm1::Timer5Timer},
         {"btnTRAY", &TForm1::btnTRAYClick}, {"btnSAVE", &TForm1::btnSAVEClick},
     };
-    return table;
-}
-
-TForm1::Handler TForm1::handler_of(std::size_t i) const {
-    const auto& table = handlers();
-    const auto handler = table.find(components_.at(i).layout.name);
-    return handler == table.end() ? nullptr : handler->second;
+    const std::string& name = components_.at(i).layout.name;
+    for (const Named& entry : table)
+        if (name == entry.name) return entry.handler;
+    return nullptr;
 }
 
 LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

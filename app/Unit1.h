@@ -118,7 +118,6 @@ private:
     void minimize_rtn();
 
     // The handler of a component's click or tick, by its name; null for none.
-    static const std::map<std::string, Handler>& handlers();
     Handler handler_of(std::size_t component) const;
 
     HINSTANCE instance_;

@@ -3,7 +3,7 @@
 #include <ole2.h>
 #include <oleacc.h>
 
-#include <unordered_map>
+#include <map>
 
 #include "file_chooser.h"
 
@@ -220,8 +220,8 @@ private:
 // the program's own rather than the controls' user data or properties: under
 // Wine each of those is a trip to the server, at the naming of every control
 // and at every message.
-std::unordered_map<HWND, ReaderObject*>& objects() {
-    static std::unordered_map<HWND, ReaderObject*> table;
+std::map<HWND, ReaderObject*>& objects() {
+    static std::map<HWND, ReaderObject*> table;
     return table;
 }
 

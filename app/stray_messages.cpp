@@ -1,7 +1,7 @@
 #include "stray_messages.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 namespace dorimo {
@@ -11,6 +11,13 @@ constexpr UINT WM_SYSTIMER = 0x0118;  // the system's own timers, a caret's blin
 
 bool in(UINT message, UINT first, UINT last) { return message >= first && message <= last; }
 
+// Whether a table of message ids holds the message. The ids the system
+// defines all fit in a WORD, as the tables' initialisation checks.
+template <std::size_t N>
+bool listed(UINT message, const WORD (&messages)[N]) {
+    return std::find(messages, messages + N, message) != messages + N;
+}
+
 // Keys and characters, an input method's among them, and the mouse. None of
 // them carries a pointer.
 bool keyboard_or_mouse(UINT message) {
@@ -18,122 +25,43 @@ bool keyboard_or_mouse(UINT message) {
         in(message, WM_MOUSEFIRST, WM_MOUSELAST) || in(message, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK) ||
         in(message, WM_NCMOUSEHOVER, WM_MOUSELEAVE))
         return true;
-    switch (message) {
-    case WM_IME_SETCONTEXT:
-    case WM_IME_NOTIFY:
-    case WM_IME_COMPOSITIONFULL:
-    case WM_IME_SELECT:
-    case WM_IME_CHAR:
-    case WM_IME_KEYDOWN:
-    case WM_IME_KEYUP:
-    case WM_INPUTLANGCHANGEREQUEST:
-    case WM_INPUTLANGCHANGE:
-    case WM_NCHITTEST:
-    case WM_SETCURSOR:
-    case WM_MOUSEACTIVATE:
-    case WM_CONTEXTMENU:
-    case WM_CANCELMODE: return true;
-    default: return false;
-    }
+    static constexpr WORD messages[] = {
+        WM_IME_SETCONTEXT, WM_IME_NOTIFY, WM_IME_COMPOSITIONFULL, WM_IME_SELECT, WM_IME_CHAR, WM_IME_KEYDOWN,
+        WM_IME_KEYUP, WM_INPUTLANGCHANGEREQUEST, WM_INPUTLANGCHANGE, WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEACTIVATE,
+        WM_CONTEXTMENU, WM_CANCELMODE
+    };
+    return listed(message, messages);
 }
 
 // What a screen reader or an automation tool reads of a control or changes
 // in it as a user can: text, check, click, selected item, the selection in
 // the text, the list opened, scrolling, the clipboard's editing commands.
 bool reading_or_user_change(UINT message) {
-    switch (message) {
-    case WM_GETOBJECT:
-    case WM_SETTEXT:
-    case WM_GETTEXT:
-    case WM_GETTEXTLENGTH:
-    case WM_GETFONT:
-    case WM_CUT:
-    case WM_COPY:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case BM_GETCHECK:
-    case BM_SETCHECK:
-    case BM_GETSTATE:
-    case BM_SETSTATE:
-    case BM_CLICK:
-    case EM_GETSEL:
-    case EM_SETSEL:
-    case EM_GETRECT:
-    case EM_SCROLL:
-    case EM_LINESCROLL:
-    case EM_SCROLLCARET:
-    case EM_GETMODIFY:
-    case EM_GETLINECOUNT:
-    case EM_LINEINDEX:
-    case EM_LINELENGTH:
-    case EM_REPLACESEL:
-    case EM_GETLINE:
-    case EM_GETLIMITTEXT:
-    case EM_CANUNDO:
-    case EM_UNDO:
-    case EM_LINEFROMCHAR:
-    case EM_GETFIRSTVISIBLELINE:
-    case EM_POSFROMCHAR:
-    case EM_CHARFROMPOS:
-    case CB_GETEDITSEL:
-    case CB_SETEDITSEL:
-    case CB_GETCOUNT:
-    case CB_GETCURSEL:
-    case CB_GETLBTEXT:
-    case CB_GETLBTEXTLEN:
-    case CB_FINDSTRING:
-    case CB_FINDSTRINGEXACT:
-    case CB_SELECTSTRING:
-    case CB_SETCURSEL:
-    case CB_SHOWDROPDOWN:
-    case CB_GETDROPPEDSTATE:
-    case CB_GETDROPPEDCONTROLRECT:
-    case CB_GETITEMHEIGHT:
-    case CB_GETTOPINDEX:
-    case LB_GETCOUNT:
-    case LB_GETCURSEL:
-    case LB_SETCURSEL:
-    case LB_GETTEXT:
-    case LB_GETTEXTLEN:
-    case LB_GETTOPINDEX:
-    case LB_GETITEMRECT:
-    case LB_GETITEMHEIGHT:
-    case LB_GETSEL:
-    case LB_GETCARETINDEX:
-    case LB_ITEMFROMPOINT:
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT: return true;
-    default: return false;
-    }
+    static constexpr WORD messages[] = {
+        WM_GETOBJECT, WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_GETFONT, WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR,
+        WM_UNDO, WM_HSCROLL, WM_VSCROLL,
+        BM_GETCHECK, BM_SETCHECK, BM_GETSTATE, BM_SETSTATE, BM_CLICK,
+        EM_GETSEL, EM_SETSEL, EM_GETRECT, EM_SCROLL, EM_LINESCROLL, EM_SCROLLCARET, EM_GETMODIFY, EM_GETLINECOUNT,
+        EM_LINEINDEX, EM_LINELENGTH, EM_REPLACESEL, EM_GETLINE, EM_GETLIMITTEXT, EM_CANUNDO, EM_UNDO, EM_LINEFROMCHAR,
+        EM_GETFIRSTVISIBLELINE, EM_POSFROMCHAR, EM_CHARFROMPOS,
+        CB_GETEDITSEL, CB_SETEDITSEL, CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_FINDSTRING,
+        CB_FINDSTRINGEXACT, CB_SELECTSTRING, CB_SETCURSEL, CB_SHOWDROPDOWN, CB_GETDROPPEDSTATE,
+        CB_GETDROPPEDCONTROLRECT, CB_GETITEMHEIGHT, CB_GETTOPINDEX,
+        LB_GETCOUNT, LB_GETCURSEL, LB_SETCURSEL, LB_GETTEXT, LB_GETTEXTLEN, LB_GETTOPINDEX, LB_GETITEMRECT,
+        LB_GETITEMHEIGHT, LB_GETSEL, LB_GETCARETINDEX, LB_ITEMFROMPOINT, LB_FINDSTRING, LB_FINDSTRINGEXACT
+    };
+    return listed(message, messages);
 }
 
 // Closing and commands, and the notices the system sends to every window or
 // posts to the thread's own.
 bool command_or_notice(UINT message) {
-    switch (message) {
-    case WM_NULL:
-    case WM_CLOSE:
-    case WM_SYSCOMMAND:
-    case WM_COMMAND:
-    case WM_GETICON:
-    case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-    case WM_ACTIVATEAPP:
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-    case WM_TIMECHANGE:
-    case WM_FONTCHANGE:
-    case WM_DISPLAYCHANGE:
-    case WM_DPICHANGED:
-    case WM_TIMER:
-    case WM_SYSTIMER:
-    case WM_PAINT: return true;
-    default: return false;
-    }
+    static constexpr WORD messages[] = {
+        WM_NULL, WM_CLOSE, WM_SYSCOMMAND, WM_COMMAND, WM_GETICON, WM_QUERYENDSESSION, WM_ENDSESSION, WM_ACTIVATEAPP,
+        WM_SETTINGCHANGE, WM_SYSCOLORCHANGE, WM_THEMECHANGED, WM_TIMECHANGE, WM_FONTCHANGE, WM_DISPLAYCHANGE,
+        WM_DPICHANGED, WM_TIMER, WM_SYSTIMER, WM_PAINT
+    };
+    return listed(message, messages);
 }
 
 // What the system sends a window that another program moves, sizes, shows,
@@ -142,28 +70,12 @@ bool command_or_notice(UINT message) {
 // carries their records between processes, and posting them from elsewhere
 // it refuses, or they carry a handle the system checks.
 bool moved_shown_or_activated(UINT message) {
-    switch (message) {
-    case WM_MOVE:
-    case WM_SIZE:
-    case WM_ACTIVATE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ERASEBKGND:
-    case WM_SHOWWINDOW:
-    case WM_QUERYOPEN:
-    case WM_CHILDACTIVATE:
-    case WM_GETMINMAXINFO:
-    case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED:
-    case WM_STYLECHANGING:
-    case WM_STYLECHANGED:
-    case WM_NCCALCSIZE:
-    case WM_NCPAINT:
-    case WM_NCACTIVATE:
-    case WM_SYNCPAINT:
-    case WM_CAPTURECHANGED: return true;
-    default: return false;
-    }
+    static constexpr WORD messages[] = {
+        WM_MOVE, WM_SIZE, WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS, WM_ERASEBKGND, WM_SHOWWINDOW, WM_QUERYOPEN,
+        WM_CHILDACTIVATE, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_STYLECHANGING,
+        WM_STYLECHANGED, WM_NCCALCSIZE, WM_NCPAINT, WM_NCACTIVATE, WM_SYNCPAINT, WM_CAPTURECHANGED
+    };
+    return listed(message, messages);
 }
 
 std::vector<UINT>& own_messages() {
@@ -178,21 +90,13 @@ std::vector<UINT>& own_messages() {
 // redraw switch, which only a window's own code turns. Posted to any window
 // of the thread, they come from another program.
 bool never_posted(UINT message) {
-    switch (message) {
-    case WM_NCCREATE:
-    case WM_CREATE:
-    case WM_DESTROY:
-    case WM_NCDESTROY:
-    case WM_DPICHANGED:
-    case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-    case WM_SHOWWINDOW:
-    case WM_SETREDRAW:
-    case EM_SETHANDLE:
-    case EM_SETWORDBREAKPROC:
-    case CB_GETCOMBOBOXINFO: return true;
-    default: return false;
-    }
+    static constexpr WORD messages[] = {
+        WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY, WM_DPICHANGED, WM_QUERYENDSESSION, WM_ENDSESSION,
+        WM_SHOWWINDOW, WM_SETREDRAW,
+        EM_SETHANDLE, EM_SETWORDBREAKPROC,
+        CB_GETCOMBOBOXINFO
+    };
+    return listed(message, messages);
 }
 
 // The guarded windows; for a control, its own procedure once one is in front.
@@ -202,8 +106,8 @@ struct Guarded {
 };
 // A table of the program's own: under Wine a window's properties or user
 // data cost a trip to the server at every message.
-std::unordered_map<HWND, Guarded>& guarded() {
-    static std::unordered_map<HWND, Guarded> table;
+std::map<HWND, Guarded>& guarded() {
+    static std::map<HWND, Guarded> table;
     return table;
 }
 

@@ -47,7 +47,9 @@ LocalTime add_days(const LocalTime& t, int days) {
 // The number in decimal with zeros before it up to `width` digits, as
 // printf's "%0*d" writes it.
 std::string zero_padded(int number, std::size_t width) {
-    std::string digits = std::to_string(number < 0 ? -static_cast<long long>(number) : number);
+    // Unsigned, so that the least int has its digits too.
+    const unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
+    std::string digits = std::to_string(magnitude);
     if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
     return number < 0 ? "-" + digits : digits;
 }

@@ -61,7 +61,7 @@ std::string system_message(DWORD error) {
         if (c == '\r' || c == '\n') c = ' ';
     }
     message.erase(message.find_last_not_of(' ') + 1);
-    return message.empty() ? "エラー " + std::to_string(error) : message;
+    return message.empty() ? "エラー " + std::to_string(static_cast<unsigned>(error)) : message;
 }
 
 }  // namespace dorimo

@@ -252,17 +252,17 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     }
     const std::wstring& file = found.path;
     const std::wstring new_file = file + L".new", temporary = file + L".tmp";
-    std::string old = found.bytes;
+    std::string old = std::move(found.bytes);
     bool kept_copy = false;
     if (found.exists()) {
         // A read-only file is not written, as the profile functions refuse it.
         const DWORD attributes = calls.attributes(file);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
             throw EIniFileException(settings.path);
-    } else if (const FoundFile kept = find_file(new_file); kept.exists()) {
+    } else if (FoundFile kept = find_file(new_file); kept.exists()) {
         // The only whole copy a broken save left, loaded at the start: the
         // save builds on it and never writes anything less over it.
-        old = kept.bytes;
+        old = std::move(kept.bytes);
         kept_copy = true;
     }
     const std::string bytes = saved_bytes(form, old, settings.path);
