@@ -275,8 +275,7 @@ void change_resolution(const App& app, int to, int dx, int dy, bool within_sent)
     RECT before;
     GetWindowRect(app.form(), &before);
     const UINT request = RegisterWindowMessageA("dorimo test: resolution");
-    DWORD_PTR answer = 0;
-    if (within_sent) SendMessageTimeoutA(app.form(), request, to, MAKELPARAM(dx, dy), SMTO_NORMAL, 10000, &answer);
+    if (within_sent) SendMessageTimeoutA(app.form(), request, to, MAKELPARAM(dx, dy), SMTO_NORMAL, 10000, nullptr);
     else PostMessageA(app.form(), request, static_cast<WPARAM>(to), MAKELPARAM(dx, dy));
     EXPECT_TRUE(wait_for([&] {
         RECT now;
@@ -287,13 +286,13 @@ void change_resolution(const App& app, int to, int dx, int dy, bool within_sent)
     UnhookWindowsHookEx(hooked);
 }
 
-// The window moves to a screen of 144 pixels per inch, then to one of 120
-// (while it handles a message from another program, as when that program
-// moves it), then to one of 96 (coming from a screen of 144, the drop-down
-// lists' boxes are then narrower than one character): each time it is laid
-// out again as a start there would lay it out, at the place the system
-// suggests. The same message from another program, whose rectangle means
-// nothing here, lays it out at its own resolution where it is.
+// The window moves to a screen of 144 pixels per inch, then to one of 120,
+// then to one of 96 (coming from a screen of 144, the drop-down lists' boxes
+// are then narrower than one character): each time it is laid out again as a
+// start there would lay it out, at the place the system suggests; the move to
+// 120 comes while the window handles a message from another program. The same
+// message from another program, whose rectangle means nothing here, lays it
+// out at its own resolution where it is.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
     App app;
     expect_laid_out(app, dpi());

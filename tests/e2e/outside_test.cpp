@@ -106,8 +106,9 @@ std::string saved(const App& app, const char* section, const char* key) {
 }
 
 // To the main window and to one control of each window class (the log is an
-// edit box as the program's box is; the drop-down list's box among them): nothing changes, nothing is saved, no tray icon comes or
-// goes, and the program keeps answering. The close then saves as usual.
+// edit box as the program's box is; the drop-down list's box among them):
+// nothing changes, nothing is saved, no tray icon comes or goes, and the
+// program keeps answering. The close then saves as usual.
 TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     App::Options early;  // BCM_GETIDEALSIZE to a button as soon as there is one: before the first paint
     early.on_start = [](const PROCESS_INFORMATION& started, const std::wstring&, const std::wstring&) {

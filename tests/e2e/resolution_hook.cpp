@@ -1,9 +1,8 @@
 // Loaded into the program by a test's message hook: a change of resolution
 // delivered as the system delivers it, sent within the window's own thread
-// with a suggested rectangle in the program's memory. The test posts (or
-// sends, for the hook on sent messages) the registered message "dorimo test:
-// resolution" with the new resolution in wParam; the window is to move by
-// the offset in lParam (x, y).
+// with a suggested rectangle in the program's memory. The test posts the
+// registered message "dorimo test: resolution" with the new resolution in
+// wParam; the window is to move by the offset in lParam (x, y).
 #include <windows.h>
 
 static const UINT request = RegisterWindowMessageA("dorimo test: resolution");

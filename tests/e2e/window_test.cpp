@@ -627,10 +627,8 @@ TEST(Window, MinimisedTheWindowLeavesTheScreenAndItsTaskbarEntryBringsItBack) {
         App app(options);
         const HWND entry = app.application_window(), form = app.form(), tray = app.control("btnTRAY");
         auto off = [&] { return wait_for([&] { return IsIconic(entry) && !IsWindowVisible(form); }); };
-        auto back = [&] {
-            return wait_for([&] { return IsWindowVisible(form) && !IsIconic(entry) && GetWindowRect(form, &now); }) &&
-                   EqualRect(&now, &shown);
-        };
+        auto back = [&] { return wait_for([&] { return IsWindowVisible(form) && !IsIconic(entry); }) &&
+                                 GetWindowRect(form, &now) && EqualRect(&now, &shown); };
         if (show < 0) GetWindowRect(form, &shown), PostMessageA(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(off() && IsWindowVisible(entry)) << show;
         PostMessageA(entry, WM_SYSCOMMAND, SC_RESTORE, 0);

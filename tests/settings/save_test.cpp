@@ -51,11 +51,7 @@ struct FaultyCalls : SaveFileCalls {
         names[file] = path;
         return file;
     }
-    HANDLE open(const std::wstring& path) override {
-        HANDLE file = real.open(path);
-        names[file] = path;
-        return file;
-    }
+    HANDLE open(const std::wstring& path) override { HANDLE file = real.open(path); names[file] = path; return file; }
     bool write(HANDLE file, std::size_t offset, const std::string& bytes) override {
         return !fails(Call::kWrite, names[file]) && real.write(file, offset, bytes);
     }
@@ -121,8 +117,7 @@ protected:
         try {
             ProfileInMemory file(read_settings_at_start(settings).value_or(""));
             load_settings(read, file, settings.path);
-        } catch (const Error&) {
-        }
+        } catch (const Error&) {}
         return read;
     }
 
@@ -172,9 +167,8 @@ TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
         {"remove after a full disk",
          {{Call::kWrite, L".tmp", ERROR_DISK_FULL}}, Call::kRemove, L".tmp",
          {O, O, O, O, O, O, O, O, O, O, O}, "dorimo.ini.tmp"},
-        {"writing in place, where no new file can be made",
-         {{Call::kCreate, L".tmp", ERROR_ACCESS_DENIED}}, Call::kWrite, L"dorimo.ini",
-         {O, O, O, O, O, O, O, O, O, O, O}, ""},
+        {"writing in place, where no new file can be made", {{Call::kCreate, L".tmp", ERROR_ACCESS_DENIED}},
+         Call::kWrite, L"dorimo.ini", {O, O, O, O, O, O, O, O, O, O, O}, ""},
     };
     const std::string old_bytes = saved_bytes(old_form), new_bytes = saved_bytes(form);
     for (const auto& row : rows) {
@@ -327,8 +321,7 @@ TEST_F(Save, FilesWithAByteOrderMarkReadBackWhatWasSaved) {
             EXPECT_EQ(file_bytes(file).substr(0, 2), "\xFF\xFE");
         }
     }
-    // A UTF-16 file's own values are read, and survive a save, with
-    // characters outside the code page.
+    // A UTF-16 file's own values, characters outside the code page among them, are read and survive a save.
     const std::wstring own = L"; 한국어 é\r\n";
     put_file_bytes(file, utf16(own + widen(text), false));
     EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\old\\古い.cmd");
