@@ -51,7 +51,7 @@ row "a part that runs no test" "0 passed, 1 failed, 0 skipped" 1 GTEST_FILTER=No
 printf '[  PASSED  ] 7 tests.\r\n' >logs/core.log
 DORIMO_STAND_IN='hold logs\core.log' wine core_tests.exe --gtest_filter=StandIn.EndsWhenAsked >/dev/null 2>&1 &
 holder=$!
-for _ in $(seq 100); do [ -e logs/core.log.held ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -e logs/core.log.held ] && break; sleep 0.1; done
 row "a log held from an earlier run" "0 passed, 1 failed, 0 skipped" 1
 kill "$holder"
 
