@@ -478,10 +478,11 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COMMAND: {
         const auto c = by_id_.find(LOWORD(wparam));
-        // A click comes from the control itself, in a window that takes
-        // input: none while a box or the file dialog of its own is up.
+        // A click comes from the control itself (a timer has no window and
+        // clicks nothing), in a window that takes input: none while a box or
+        // the file dialog of its own is up.
         if (c != by_id_.end() && HIWORD(wparam) == BN_CLICKED && IsWindowEnabled(window_) && !box_up_ &&
-            reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
+            components_[c->second].hwnd && reinterpret_cast<HWND>(lparam) == components_[c->second].hwnd) {
             if (const Handler handler = handler_of(c->second)) guarded(handler);
         }
         return 0;

@@ -18,6 +18,43 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
 
+# count_line LOGS RESULT: the line with the cases of each part that ran,
+# from the parts' logs and their list (LOGS/times), where RESULT is the whole
+# run's (0: every line of work went through). The cases are GoogleTest's
+# closing lines (ctest -V puts "N: " before them), the runner's last line, or
+# one case for a shell test. A part that failed with no failed case counted
+# (a crash, a time-out) counts one failure.
+count_line() {
+    local logs=$1 rc=$2 passed failed skipped
+    read -r passed failed skipped < <(
+        while read -r name seconds result; do
+            case $name in
+                native-tests | sanitizers)
+                    sed -nE 's/^([0-9]+: )?\[  (PASSED|FAILED|SKIPPED) +\] ([0-9]+) tests?[.,].*/\2 \3/p' "$logs/$name.log" ;;
+                windows-tests)
+                    sed -nE 's/^[0-9]+: ([0-9]+) passed, ([0-9]+) failed, ([0-9]+) skipped\r?$/PASSED \1\nFAILED \2\nSKIPPED \3/p' \
+                        "$logs/$name.log" ;;
+                *) echo "PASSED $((result == 0))" ;;
+            esac | sed "s/^/$name /"
+            echo "$name ENDED $result"
+        done <"$logs/times" | awk '
+            $2 == "PASSED" { p += $3 } $2 == "SKIPPED" { s += $3 } $2 == "FAILED" { f += $3; failed[$1] += $3 }
+            $2 == "ENDED" && $3 != 0 && !failed[$1] { f++ }
+            END { print p + 0, f + 0, s + 0 }')
+    # A line of work that failed outside its parts (the prefix not made, a
+    # line killed) has no case counted: it counts one failure, so that the
+    # count never says 0 failed of a run that failed.
+    [ "$rc" = 0 ] || [ "$failed" != 0 ] || failed=1
+    echo "$passed passed, $failed failed$([ "$skipped" = 0 ] || echo ", $skipped skipped")"
+}
+
+# test.sh --count LOGS RESULT: only the count line, of a logs folder made
+# before (the count line's own test).
+if [ "${1:-}" = "--count" ]; then
+    count_line "$2" "$3"
+    exit
+fi
+
 bash scripts/setup.sh
 bash scripts/build.sh --tests
 built=$((SECONDS - start))
@@ -73,29 +110,7 @@ done
 grep -h '^ *[0-9]*/[0-9]* Test *#' "$logs/windows-tests.log" 2>/dev/null | sed 's/^ */   under Wine: /' || true
 echo "   whole run        $((SECONDS - start))"
 
-# The cases of each part that ran: GoogleTest's closing lines (ctest -V puts
-# "N: " before them), the runner's last line, or one case for a shell test.
-# A part that failed with no failed case counted (a crash, a time-out) counts
-# one failure.
-read -r passed failed skipped < <(
-    while read -r name seconds result; do
-        case $name in
-            native-tests | sanitizers)
-                sed -nE 's/^([0-9]+: )?\[  (PASSED|FAILED|SKIPPED) +\] ([0-9]+) tests?[.,].*/\2 \3/p' "$logs/$name.log" ;;
-            windows-tests)
-                sed -nE 's/^[0-9]+: ([0-9]+) passed, ([0-9]+) failed, ([0-9]+) skipped\r?$/PASSED \1\nFAILED \2\nSKIPPED \3/p' \
-                    "$logs/$name.log" ;;
-            *) echo "PASSED $((result == 0))" ;;
-        esac | sed "s/^/$name /"
-        echo "$name ENDED $result"
-    done <"$logs/times" | awk '
-        $2 == "PASSED" { p += $3 } $2 == "SKIPPED" { s += $3 } $2 == "FAILED" { f += $3; failed[$1] += $3 }
-        $2 == "ENDED" && $3 != 0 && !failed[$1] { f++ }
-        END { print p + 0, f + 0, s + 0 }')
-[ "$failed" = 0 ] || rc=1
-# A line of work that failed outside its parts (the prefix not made, a line
-# killed) has no case counted: it counts one failure, so that the count never
-# says 0 failed of a run that failed.
-[ "$rc" = 0 ] || [ "$failed" != 0 ] || failed=1
-echo "$passed passed, $failed failed$([ "$skipped" = 0 ] || echo ", $skipped skipped")"
+line=$(count_line "$logs" "$rc")
+echo "$line"
+case $line in *", 0 failed"*) ;; *) rc=1 ;; esac
 exit "$rc"

@@ -123,6 +123,12 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     app.click("btnGO1");  // a slot's timer runs during the sweep
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
+    // Clicks as a button tells them to the window, but naming no button of
+    // it (none, another window, a pointer): none of them counts.
+    for (std::size_t i = 0; i < dorimo::form_layout().size(); ++i) {
+        for (const LPARAM foreign : {LPARAM(0), reinterpret_cast<LPARAM>(app.form()), LPARAM(0x12345678)})
+            PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(dorimo::kFirstControlId + i, BN_CLICKED), foreign);
+    }
 
     for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1"}) {
         SCOPED_TRACE(*name ? name : "the window");
@@ -169,16 +175,24 @@ TEST(Outside, ACloseSentFromAnotherProgramEndsTheProgram) {
     }
 }
 
+void CALLBACK no_answer_wanted(HWND, UINT, ULONG_PTR, LRESULT) {}
+
 // A redraw switch, which only the window's own code turns, sent by another
-// program: the window and its controls stay shown and painting.
+// program in each of the three ways a message is sent: the window and its
+// controls stay shown and painting.
 TEST(Outside, ARedrawSwitchSentFromAnotherProgramChangesNothing) {
     App app;
     for (const char* name : {"ex_path1", "cbH1", "chk11", "btnGO1", "BitBtn1", "MEMOMO", ""}) {  // the window last
-        SCOPED_TRACE(name);
         const HWND to = *name ? app.control(name) : app.form();
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(to, WM_SETREDRAW, FALSE, 0, SMTO_NORMAL, 5000, &answer);
-        EXPECT_TRUE(IsWindowVisible(to));
+        for (const int way : {0, 1, 2}) {  // waiting for the answer, with none, with a callback
+            SCOPED_TRACE(std::string(name) + " " + std::to_string(way));
+            DWORD_PTR answer = 0;
+            if (way == 0) SendMessageTimeoutA(to, WM_SETREDRAW, FALSE, 0, SMTO_NORMAL, 5000, &answer);
+            if (way == 1) SendNotifyMessageA(to, WM_SETREDRAW, FALSE, 0);
+            if (way == 2) SendMessageCallbackA(to, WM_SETREDRAW, FALSE, 0, no_answer_wanted, 0);
+            SendMessageTimeoutA(to, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);  // handled after the switch
+            EXPECT_TRUE(IsWindowVisible(to));
+        }
     }
 }
 
