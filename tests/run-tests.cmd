@@ -80,6 +80,11 @@ set "GTEST_TOTAL_SHARDS="
 set "GTEST_SHARD_INDEX="
 set "DORIMO_TEST_CODE_PAGE="
 popd
+rem A program the part started may hold the log for a moment while it ends
+rem (under Wine, a closed program takes seconds to go): its cases are
+rem counted once the log can be read, waited for up to 20 s.
+set /a waited=0
+call :log_readable
 set /a part_passed=0, part_failed=0, part_skipped=0
 rem The system's find, by its full path: another one ahead in PATH (Git's
 rem Unix find, for one) would count nothing.
@@ -109,6 +114,15 @@ set /a skipped+=part_skipped
 echo -- %name%: %part_skipped% skipped: %why%
 > "%log%" echo skipped: %why%
 exit /b 0
+
+rem :log_readable waits while another program holds the part's log.
+:log_readable
+type "%log%" >nul 2>&1
+if not errorlevel 1 exit /b 0
+set /a waited+=1
+if %waited% gtr 20 exit /b 0
+ping -n 2 127.0.0.1 >nul
+goto :log_readable
 
 rem :check_beside PROGRAM
 :check_beside
