@@ -11,7 +11,7 @@
 
 #include "memory_form.h"
 #include "profile_text.h"
-#include "settings_save.h"
+#include "settings_find_read_save.h"
 #include "temp_dir.h"
 #include "wide_text.h"
 
