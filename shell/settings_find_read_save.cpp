@@ -17,12 +17,12 @@ constexpr DWORD kDiskQuotaExceeded = 1295;
 // How long a read that another program holds off is tried again.
 constexpr DWORD kHeldForAtMost = 5000;
 
-// The start could not read the file: its path and the system's reason. The
-// window shows the defaults, which no save of this run writes over the file.
-// Empty while the run saves.
+// The start could not read the file: its path and the reason. The window
+// shows the defaults, which no save of this run writes over the file. Empty
+// while the run saves.
 std::string unread_path, unread_reason;
 
-// What the run says about an unread file, around the system's reason.
+// What the run says about an unread file, around the reason.
 std::string unread_message(const char* before, const char* after) {
     return unread_path + before + unread_reason + after;
 }
@@ -120,9 +120,11 @@ DWORD place_of_missing(const std::wstring& path, std::wstring& place) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
+        // Not made: the link's folder is not there (Wine says the file is
+        // not found), or the link cannot be followed; a save through it
+        // would put a file in the link's place.
         const DWORD error = GetLastError();
-        // A place that cannot be written can still hold no file: nothing to keep.
-        return error == ERROR_ACCESS_DENIED ? 0 : not_found(error) ? ERROR_PATH_NOT_FOUND : error;
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {  // made by another program just now: it stays
         FILE_DISPOSITION_INFO keep{FALSE};
