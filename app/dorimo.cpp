@@ -10,7 +10,7 @@
 #include "Unit1.h"
 #include "error_box.h"
 #include "file_chooser.h"
-#include "settings_location.h"
+#include "settings_find_read_save.h"
 #include "single_copy.h"
 
 namespace {

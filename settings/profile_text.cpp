@@ -101,19 +101,14 @@ Place find_key(const std::vector<Line>& lines, const std::string& section, const
 }
 
 // A value or default as the caller receives it in a kProfileBufferSize-byte
-// buffer, as the system's functions give it: one pair of matching quotation
-// marks around it removed, the closing one counted as a byte of the value
-// when it is cut (a quoted value that only just fits loses its last byte);
-// a value cut inside a double-byte character loses its first byte too.
-std::string returned_value(std::string value) {
-    constexpr std::size_t room = kProfileBufferSize - 1;
+// buffer: one pair of matching quotation marks around it removed, then as
+// much of it as the buffer holds in whole characters. A value that fits
+// comes back whole, quoted or not, and no cut leaves half a double-byte
+// character.
+std::string returned_value(const std::string& value) {
     const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                         value.back() == value.front();
-    if (quoted) value.erase(0, 1);
-    const bool closing_fits = value.size() <= room + 1;
-    if (value.size() > room) value = first_whole_characters(value, room);
-    if (quoted && closing_fits) value.pop_back();
-    return value;
+    return first_whole_characters(quoted ? value.substr(1, value.size() - 2) : value, kProfileBufferSize - 1);
 }
 
 }  // namespace

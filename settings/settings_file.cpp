@@ -38,7 +38,10 @@ void SettingsFile::flush_file() noexcept {
     }
 }
 
-std::string stored_form(const std::string& text) {
+std::string stored_form(const std::string& whole) {
+    // A value is one line: a text with a line break is stored up to it, so
+    // that no break ends the key's line early or adds lines to the file.
+    const std::string text = whole.substr(0, whole.find_first_of("\r\n"));
     if (text.empty()) return text;
     const char first = text.front();
     const bool blank_edge = is_profile_blank(first) || is_profile_blank(text.back());

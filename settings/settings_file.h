@@ -38,7 +38,8 @@ private:
 
 // The text as it is stored so that reading gives it back unchanged: the
 // profile functions drop blanks around a value and one pair of quotation
-// marks around it, so such a text is put inside quotation marks.
+// marks around it, so such a text is put inside quotation marks. A text
+// with a line break is stored, and so read back, up to the break.
 std::string stored_form(const std::string& text);
 
 }  // namespace dorimo

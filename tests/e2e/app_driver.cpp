@@ -184,6 +184,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     copy_program(options.program, exe);
     const std::wstring ini = folder + L"\\dorimo.ini";
     if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
+    if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
 
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -219,7 +220,6 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
         CloseHandle(process_.hProcess);
         throw std::runtime_error("the window did not appear");
     }
-    if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
 }
 
 App::~App() {

@@ -247,6 +247,8 @@ TEST(Window, ANewFileLeftByACutSaveIsRemovedOrTakenUp) {
     }
 }
 
+// A folder at the settings file's name: no box at the start, the defaults; each save says the file
+// cannot be written, and the close stays refused until a save succeeds.
 TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     App::Options options;
     options.ini_is_directory = true;

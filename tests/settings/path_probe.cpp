@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "memory_form.h"
-#include "settings_save.h"
+#include "settings_find_read_save.h"
 
 int main() {
     try {

@@ -11,7 +11,7 @@
 
 #include "memory_form.h"
 #include "profile_text.h"
-#include "settings_save.h"
+#include "settings_find_read_save.h"
 #include "temp_dir.h"
 #include "wide_text.h"
 
@@ -114,8 +114,18 @@ private:
     static inline decltype(&ReadFile) real_ = nullptr;
 };
 
-// Lets go of a file it was given after a second, as a virus scanner does.
-DWORD WINAPI let_go_after_a_second(void* file) { return Sleep(1000), CloseHandle(file); }
+// Writes the rest of a file a second later and lets go of it, as a program writing it slowly does.
+struct Writing {
+    HANDLE file;
+    std::string rest;
+};
+DWORD WINAPI finish_after_a_second(void* writing) {
+    auto* w = static_cast<Writing*>(writing);
+    DWORD written = 0;
+    Sleep(1000);
+    WriteFile(w->file, w->rest.data(), static_cast<DWORD>(w->rest.size()), &written, nullptr);
+    return CloseHandle(w->file);
+}
 
 std::string saved_bytes(const MemoryForm& form) {
     ProfileInMemory memory("");
@@ -291,8 +301,8 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
 
     // A file the start cannot read (another program holds it; a kept new
     // file can then not be moved either) shows the defaults: no save of the
-    // run writes them over it, even once it is let go. Held for a second, the
-    // start waits for it and loads it whole.
+    // run writes them over it, even once it is let go. Written by another
+    // program for a second more, half of it there, it is waited for and loaded whole.
     std::filesystem::remove(file);
     for (const std::string& name : {file, file + ".new"}) {
         SCOPED_TRACE(name);
@@ -304,13 +314,25 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
         EXPECT_THROW(save_settings_whole(shown, location()), Error);
         CloseHandle(held);
         EXPECT_THROW(save_settings_whole(shown, location()), Error);
-        held = CreateFileW(widen(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        CloseHandle(CreateThread(nullptr, 0, let_go_after_a_second, held, 0, nullptr));
+        static Writing writing;
+        writing = {CreateFileW(widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               CREATE_ALWAYS, 0, nullptr), new_bytes.substr(100)};
+        DWORD written = 0;
+        WriteFile(writing.file, new_bytes.data(), 100, &written, nullptr);
+        CloseHandle(CreateThread(nullptr, 0, finish_after_a_second, &writing, 0, nullptr));
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         LockedReads locked(1000);  // so does another program's byte-range lock
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         std::filesystem::remove(file);
     }
+    put_file_bytes(file, std::string((1 << 20) + 1, ';'));  // too big to read: named so
+    try {
+        read_settings_at_start(location());
+        ADD_FAILURE();
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("1 MiB を超える"), std::string::npos) << e.what();
+    }
+    loaded(location("none.ini"));  // a start that reads: the runs after it save again
 }
 
 // Files the profile functions read in an encoding of their own: a save
@@ -425,12 +447,27 @@ TEST_F(Save, LinksStayLinks) {
     SettingsLocation start = through_link;
     EXPECT_EQ(read_settings_at_start(start), "[rtn1]\r\nH1=11\r\n");
     EXPECT_EQ(names_in(real), std::vector<std::string>{"target.ini"});
+    // Cut mid-replace, only the new file beside the target: the start loads it and puts it in place.
+    std::filesystem::remove(real + "\\target.ini");
+    put_file_bytes(real + "\\target.ini.new", saved_bytes(form));
+    EXPECT_EQ(loaded(through_link)["ex_path1"].text, form["ex_path1"].text);
+    EXPECT_EQ(names_in(real), std::vector<std::string>{"target.ini"});
 
     const std::string twin = dir.path("twin.ini");
     put_file_bytes(file, saved_bytes(old_form));
     ASSERT_TRUE(CreateHardLinkW(widen(twin).c_str(), widen(file).c_str(), nullptr));
     save_settings_whole(form, location());
     EXPECT_EQ(file_bytes(twin), saved_bytes(form));
+
+    // A link into a folder not there yet (a drive not mounted yet) cannot be read, and no save of the run
+    // writes over the file once the folder is there.
+    std::filesystem::remove_all(real);
+    EXPECT_THROW(read_settings_at_start(through_link), Error);
+    std::filesystem::create_directory(real);
+    put_file_bytes(real + "\\target.ini", saved_bytes(old_form));
+    EXPECT_THROW(save_settings_whole(form, through_link), Error);
+    EXPECT_EQ(file_bytes(real + "\\target.ini"), saved_bytes(old_form));
+    loaded(location());  // a start that reads: the runs after it save again
 }
 
 }  // namespace

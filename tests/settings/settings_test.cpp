@@ -207,6 +207,8 @@ TEST_F(Settings, TextsWithBlanksOrQuotationMarksAtTheirEdgesComeBackUnchanged) {
     form["cbH1"].text = " 8";
     form["txtMAE1"].text = "a ";
     form["ex_path3"].text = "\"";
+    form["ex_path4"].text = "C:\\mine\\new.bat\r\n";  // a line break: stored up to it
+    form["txtMAE4"].text = "x\n[rtn5]\r\nH5=99";
     save();
 
     MemoryForm loaded;
@@ -216,6 +218,9 @@ TEST_F(Settings, TextsWithBlanksOrQuotationMarksAtTheirEdgesComeBackUnchanged) {
     EXPECT_EQ(loaded["cbH1"].text, " 8");
     EXPECT_EQ(loaded["txtMAE1"].text, "a ");
     EXPECT_EQ(loaded["ex_path3"].text, "\"");
+    EXPECT_EQ(loaded["ex_path4"].text, "C:\\mine\\new.bat");
+    EXPECT_EQ(loaded["txtMAE4"].text, "x");
+    EXPECT_EQ(loaded["cbH5"].text, "00");
 }
 
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-#include "settings_save.h"
+#include "settings_find_read_save.h"
 
 #include <algorithm>
 
@@ -17,24 +17,15 @@ constexpr DWORD kDiskQuotaExceeded = 1295;
 // How long a read that another program holds off is tried again.
 constexpr DWORD kHeldForAtMost = 5000;
 
-// The start could not read the file: its path and the system's reason. The
-// window shows the defaults, which no save of this run writes over the file.
-// Empty while the run saves.
+// The start could not read the file: its path and the reason. The window
+// shows the defaults, which no save of this run writes over the file. Empty
+// while the run saves.
 std::string unread_path, unread_reason;
 
-// What the run says about an unread file, around the system's reason.
+// What the run says about an unread file, around the reason.
 std::string unread_message(const char* before, const char* after) {
     return unread_path + before + unread_reason + after;
 }
-
-// A file as it is found through any links: the file they lead to.
-struct FoundFile {
-    DWORD error = 0;     // 0: read whole; ERROR_FILE_NOT_FOUND: no file; else why it could not be read
-    std::string bytes;   // all of it
-    std::wstring path;   // the link's final target, or the path itself
-    DWORD links = 1;     // hard links to the file
-    bool exists() const { return error == 0; }
-};
 
 // The path of an open file through any links (mklink, or a Unix one under
 // Wine), so that the file they lead to is replaced, not the link.
@@ -48,48 +39,142 @@ std::wstring final_path(HANDLE f, const std::wstring& path) {
     return length > 0 && length < target.size() ? target.substr(0, length) : path;
 }
 
-DWORD read_once(FoundFile& found) {
-    HANDLE f = CreateFileW(found.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : error;
-    }
-    DWORD error = 0;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f, &size)) error = GetLastError();
-    else if (size.QuadPart > kLargestFile) error = ERROR_FILE_TOO_LARGE;
-    if (!error) {
-        found.bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
-        DWORD got = 0;
-        if (!found.bytes.empty() &&
-            !ReadFile(f, found.bytes.data(), static_cast<DWORD>(found.bytes.size()), &got, nullptr))
-            error = GetLastError();
-        else if (got != found.bytes.size())
-            error = ERROR_HANDLE_EOF;  // changed while it was read
-    }
-    if (!error) {
-        found.path = final_path(f, found.path);
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (GetFileInformationByHandle(f, &info)) found.links = info.nNumberOfLinks;
-    }
-    CloseHandle(f);
-    return error ? error : 0;
+bool not_found(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+bool is_folder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The file read whole in one read. Backup, sync and virus scanners hold
-// files for a moment: a sharing or lock violation is tried again for up to
-// 5 s. Any other error but "not found" means the file cannot be read.
-FoundFile find_file(const std::wstring& path) {
-    FoundFile found;
+// One copy of the settings as read: all its bytes, or why it was not read.
+struct Read {
+    DWORD error = 0;     // 0: read whole
+    std::string bytes;
+    std::wstring path;   // through any links, the file they lead to
+    DWORD links = 1;     // hard links to the file
+};
+
+// One read of the whole file, opened so that no other program may write it
+// meanwhile. Its size and last write are the same after the read as before,
+// or the read counts as held off: a program not stopped by the sharing rules
+// (a network drive's other side) changed it meanwhile.
+Read read_once(const std::wstring& path) {
+    Read read;
+    read.path = path;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        read.error = GetLastError();
+        return read;
+    }
+    BY_HANDLE_FILE_INFORMATION before{}, after{};
+    DWORD got = 0;
+    if (!GetFileInformationByHandle(f, &before)) {
+        read.error = GetLastError();
+    } else if (before.nFileSizeHigh || before.nFileSizeLow > kLargestFile) {
+        read.error = ERROR_FILE_TOO_LARGE;
+    } else {
+        read.bytes.assign(before.nFileSizeLow, '\0');
+        if (!read.bytes.empty() && !ReadFile(f, read.bytes.data(), before.nFileSizeLow, &got, nullptr))
+            read.error = GetLastError();
+        else if (got != before.nFileSizeLow || !GetFileInformationByHandle(f, &after) ||
+                 after.nFileSizeLow != before.nFileSizeLow || after.nFileSizeHigh ||
+                 CompareFileTime(&after.ftLastWriteTime, &before.ftLastWriteTime) != 0)
+            read.error = ERROR_SHARING_VIOLATION;
+    }
+    if (!read.error) {
+        read.path = final_path(f, path);
+        read.links = before.nNumberOfLinks;
+    }
+    CloseHandle(f);
+    return read;
+}
+
+// The file read whole. Backup, sync and virus scanners hold files for a
+// moment, and a program writing the file holds it until it is done: a read
+// held off so is tried again for up to 5 s.
+Read read_whole(const std::wstring& path) {
     const DWORD start = GetTickCount();
     for (;;) {
-        found = FoundFile{};
-        found.path = path;
-        found.error = read_once(found);
-        if (found.error != ERROR_SHARING_VIOLATION && found.error != ERROR_LOCK_VIOLATION) break;
-        if (GetTickCount() - start >= kHeldForAtMost) break;
+        Read read = read_once(path);
+        if ((read.error != ERROR_SHARING_VIOLATION && read.error != ERROR_LOCK_VIOLATION) ||
+            GetTickCount() - start >= kHeldForAtMost)
+            return read;
         Sleep(20);
+    }
+}
+
+// Where a name at which no file could be opened leads. Nothing there: the
+// name itself. A link whose file is not made yet: the file is made through
+// it for the moment of asking its path (the system removes it when it is
+// closed, whatever happens to the program), so that a save works beside that
+// file and a new file kept there is found. 0, or why the place cannot be
+// reached: a folder on the way, or on the link's way, is missing (the drive
+// of a link is not there yet, for one).
+DWORD place_of_missing(const std::wstring& path, std::wstring& place) {
+    place = path;
+    WIN32_FIND_DATAW entry;
+    HANDLE listed = FindFirstFileW(path.c_str(), &entry);
+    if (listed != INVALID_HANDLE_VALUE) FindClose(listed);
+    else if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        // Not made: the link's folder is not there (Wine says the file is
+        // not found), or the link cannot be followed; a save through it
+        // would put a file in the link's place.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {  // made by another program just now: it stays
+        FILE_DISPOSITION_INFO keep{FALSE};
+        SetFileInformationByHandle(f, FileDispositionInfo, &keep, sizeof keep);
+    }
+    place = final_path(f, path);
+    CloseHandle(f);
+    return 0;
+}
+
+// The settings as the start and the save find them: where they are, through
+// any link, and which copy is the newest whole one.
+struct Found {
+    enum Copy { kNone, kFile, kKept } copy = kNone;  // what was read, or what could not be
+    DWORD error = 0;      // 0, or why that copy (or the place of the file) could not be read
+    bool folder = false;  // a folder stands at the file's name
+    std::wstring file;    // the file, through any link
+    std::string bytes;    // the copy's bytes
+    DWORD links = 1;      // hard links to the file
+};
+
+Found find_settings(const std::wstring& path) {
+    Found found;
+    Read read = read_whole(path);
+    found.file = read.path;
+    if (!read.error) {
+        found.copy = Found::kFile;
+        found.bytes = std::move(read.bytes);
+        found.links = read.links;
+        return found;
+    }
+    if (read.error == ERROR_ACCESS_DENIED && is_folder(path)) {
+        found.folder = true;
+    } else {
+        if (not_found(read.error)) read.error = place_of_missing(path, found.file);
+        if (read.error) {
+            found.copy = Found::kFile;
+            found.error = read.error;
+            return found;
+        }
+    }
+    // No file: a whole new file that a broken save left beside it is the
+    // newest copy; a folder of that name is nothing.
+    Read kept = read_whole(found.file + L".new");
+    if (!kept.error) {
+        found.copy = Found::kKept;
+        found.bytes = std::move(kept.bytes);
+    } else if (!not_found(kept.error) && !is_folder(kept.path)) {
+        found.copy = Found::kKept;
+        found.error = kept.error;
     }
     return found;
 }
@@ -132,8 +217,25 @@ std::string saved_bytes(const SlotForm& form, const std::string& old, const std:
     return bytes;
 }
 
-// The system's own words for an error, without the final stop.
+// GetModuleFileNameW of the program's own module, whole however long it is.
+std::wstring module_path() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (size == 0) return {};
+        if (size < buffer.size()) {
+            buffer.resize(size);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);  // cut: paths end at 32 767 characters
+    }
+}
+
+// The system's own words for an error, without the final stop; the
+// program's own for a file too big to read, for which Windows has only words
+// about saving and Wine none.
 std::string reason_of(DWORD error) {
+    if (error == ERROR_FILE_TOO_LARGE) return "1 MiB を超える大きさです";
     char* text = nullptr;
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
@@ -237,33 +339,20 @@ DWORD write_in_place(SaveFileCalls& calls, const std::wstring& file, std::size_t
 // file stays as the only whole copy (the error box; state 3).
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
     if (!unread_path.empty()) throw Error(unread_message(" は起動時に読み込めなかったため (", ")、この実行中は保存しません"));
-    FoundFile found = find_file(settings.wide_path);
-    if (!found.exists() && found.error != ERROR_FILE_NOT_FOUND) throw EIniFileException(settings.path);
-    // No file yet: it is made through its name for a moment, to learn where
-    // a link that leads nowhere yet leads (the save then works beside that
-    // file, and the link stays a link). It goes at once: an empty file left
-    // by a cut save would pass for a whole one and cost a kept new file.
-    if (!found.exists()) {
-        HANDLE f = calls.create(settings.wide_path);
-        if (f == INVALID_HANDLE_VALUE) throw EIniFileException(settings.path);
-        found.path = final_path(f, settings.wide_path);
-        calls.close(f);
-        calls.remove(found.path);
-    }
-    const std::wstring& file = found.path;
+    Found found = find_settings(settings.wide_path);
+    if (found.error || found.folder) throw EIniFileException(settings.path);
+    const bool exists = found.copy == Found::kFile;
+    // The only whole copy a broken save left, loaded at the start: the save
+    // builds on it and never writes anything less over it.
+    const bool kept_copy = found.copy == Found::kKept;
+    const std::wstring& file = found.file;
     const std::wstring new_file = file + L".new", temporary = file + L".tmp";
-    std::string old = std::move(found.bytes);
-    bool kept_copy = false;
-    if (found.exists()) {
+    const std::string old = std::move(found.bytes);
+    if (exists) {
         // A read-only file is not written, as the profile functions refuse it.
         const DWORD attributes = calls.attributes(file);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
             throw EIniFileException(settings.path);
-    } else if (FoundFile kept = find_file(new_file); kept.exists()) {
-        // The only whole copy a broken save left, loaded at the start: the
-        // save builds on it and never writes anything less over it.
-        old = std::move(kept.bytes);
-        kept_copy = true;
     }
     const std::string bytes = saved_bytes(form, old, settings.path);
 
@@ -271,76 +360,48 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     // its place would leave the other names with the old one.
     DWORD error = found.links > 1 ? ERROR_NOT_SUPPORTED : write_new_file(calls, temporary, new_file, bytes);
     if (!error) {
-        error = put_in_place(calls, file, new_file, found.exists());
+        error = put_in_place(calls, file, new_file, exists);
         if (!error) return;
         // The file gone and the new one not in its place: the new file is
         // the only whole copy, kept for the next start.
-        if ((found.exists() || kept_copy) && calls.attributes(file) == INVALID_FILE_ATTRIBUTES)
+        if ((exists || kept_copy) && calls.attributes(file) == INVALID_FILE_ATTRIBUTES)
             throw EIniFileException(settings.path);
         if (!kept_copy) calls.remove(new_file);
     }
     // Never worse than before: in place, except over a kept copy or on a
     // full disk, where nothing else would fit either.
     if (kept_copy || disk_full(error) || write_in_place(calls, file, old.size(), bytes)) {
-        if (!found.exists()) calls.remove(file);
+        if (!exists) calls.remove(file);
         throw EIniFileException(settings.path);
     }
 }
 
-namespace {
-
-// A link that leads nowhere (Windows gives a link's own attributes; Wine
-// does not see it): a save cut while replacing the file it leads to left the
-// new file beside that file, whose name is found by making it through the
-// link for a moment. The path itself for anything else.
-std::wstring dangling_link_target(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return path;
-    const std::wstring target = final_path(f, path);
-    CloseHandle(f);
-    DeleteFileW(target.c_str());
-    return target;
-}
-
-bool is_folder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
-
-std::optional<std::string> read_settings_at_start(SettingsLocation& settings) {
+std::optional<std::string> read_settings_at_start(const SettingsLocation& settings) {
     unread_path.clear();
-    const FoundFile found = find_file(settings.wide_path);
-    if (found.exists()) {
-        DeleteFileW((found.path + L".new").c_str());  // a cut save's; the file is whole
-        return profile_text_of(found.bytes);
+    const Found found = find_settings(settings.wide_path);
+    if (found.error) {
+        unread_path = settings.path + (found.copy == Found::kKept ? ".new" : "");
+        unread_reason = reason_of(found.error);
+        throw Error(unread_message(" を読み込めません (", ")。この実行中は設定を保存しません"));
     }
-    // Without a file (or with a folder in its place) a new file that a cut
-    // save left is the newest whole copy; only a file is taken up.
-    DWORD error = found.error;
-    const bool folder = error != ERROR_FILE_NOT_FOUND && is_folder(settings.wide_path);
-    if (error == ERROR_FILE_NOT_FOUND || folder) {
-        const std::wstring file = folder ? settings.wide_path : dangling_link_target(settings.wide_path);
-        const std::wstring new_file = file + L".new";
-        const FoundFile kept = find_file(new_file);
-        if (kept.exists()) {
-            if (!folder) MoveFileExW(new_file.c_str(), file.c_str(), MOVEFILE_WRITE_THROUGH);
-            return profile_text_of(kept.bytes);
-        }
-        if (kept.error == ERROR_FILE_NOT_FOUND || is_folder(new_file)) {
-            if (!folder) return std::nullopt;
-        } else {
-            settings.path += ".new";
-            error = kept.error;
-        }
+    if (found.copy == Found::kFile) {
+        DeleteFileW((found.file + L".new").c_str());  // a cut save's; the file is whole
+    } else if (found.copy == Found::kKept && !found.folder) {
+        MoveFileExW((found.file + L".new").c_str(), found.file.c_str(), MOVEFILE_WRITE_THROUGH);
+    } else if (found.copy == Found::kNone) {
+        return std::nullopt;
     }
-    unread_path = settings.path;
-    unread_reason = reason_of(error);
-    throw Error(unread_message(" を読み込めません (", ")。この実行中は設定を保存しません"));
+    return profile_text_of(found.bytes);
+}
+
+SettingsLocation settings_beside_program() {
+    const std::wstring module = module_path();
+    if (const auto narrow = narrow_exactly(module)) {
+        const std::string path = settings_path(*narrow);
+        return {path, widen(path)};
+    }
+    const std::wstring path = module.substr(0, module.find_last_of(L"\\:") + 1) + L"dorimo.ini";
+    return {narrow(path), path};
 }
 
 std::optional<std::string> settings_not_saved_this_run() {

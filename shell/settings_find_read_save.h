@@ -1,6 +1,9 @@
-// Saving the settings file all or nothing: the whole new file is written
-// beside the old one, flushed to the disk and only then put in its place, so
-// that a full disk, a power cut or a crash during a save leaves a whole file.
+// The settings file on the disk: where it is, its read at the start and its
+// save. Both find the file and its newest whole copy through one function,
+// so that they cannot disagree. A save is all or nothing: the whole new file
+// is written beside the old one, flushed to the disk and only then put in
+// its place, so that a full disk, a power cut or a crash during a save
+// leaves a whole file.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +11,19 @@
 #include <optional>
 #include <string>
 
-#include "settings_location.h"
+#include "settings_io.h"
 
 namespace dorimo {
+
+struct SettingsLocation {
+    std::string path;    // the file's full path as 8-bit text, as messages show it
+    std::wstring wide_path;  // the same in UTF-16, exact: the file is reached by it
+};
+
+// The settings file beside the program. Where the executable's full path
+// cannot be held in the code page, the 8-bit path serves only to name the
+// file in messages.
+SettingsLocation settings_beside_program();
 
 // The file calls of a save, so that a test can make any of them fail. Each
 // reports failure as the Windows call does: false (or an invalid handle or
@@ -41,18 +54,20 @@ public:
 // The Windows calls themselves.
 SaveFileCalls& system_file_calls();
 
-// At start, before the load: a new file that a save broken off before its
-// replace left beside the settings file (or beside the file a link leads
-// to) is removed; where the settings file itself is missing, the new file
-// is the newest whole copy and is moved into its place, or, where it cannot
-// be moved, read where it is. Then the file is read whole, in one read; a
-// read that another program holds off for a moment is tried again for up to
-// 5 s. Gives the text the profile functions read in the file, in code page
-// 932 (a file that begins with FF FE is UTF-16 and converted), or nothing
-// when there is no file. Where the file is there but cannot be read, throws
-// Error naming it and the system's reason: the window shows the defaults,
-// and no save of the run writes them over the file.
-std::optional<std::string> read_settings_at_start(SettingsLocation& settings);
+// At start, before the load: the newest whole copy of the settings, read
+// whole in one read while no other program writes it (a program that holds
+// the file, or is writing it, is waited for up to 5 s). A new file that a
+// save broken off before its replace left beside the settings file (or
+// beside the file a link leads to) is removed; where the settings file
+// itself is missing, the new file is the newest whole copy and is moved into
+// its place, or, where it cannot be moved, read where it is. Gives the text
+// the profile functions read in that copy, in code page 932 (a file that
+// begins with FF FE is UTF-16 and converted), or nothing when there is none
+// (no file yet, or a folder at its name). Where the settings cannot be read,
+// or their place cannot be reached (a folder on the way, or a link's, is
+// missing), throws Error naming the file and the reason: the window shows
+// the defaults, and no save of the run writes them over the file.
+std::optional<std::string> read_settings_at_start(const SettingsLocation& settings);
 
 // Why this run does not save the settings, as the close tells it: the start
 // could not read the file. Nothing when the run saves.
