@@ -2,6 +2,7 @@
 // by hand, each written to the activity log.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,9 @@ private:
     SlotForm& form_;
     Clock& clock_;
     StampFormat& stamp_;
+    // Each armed slot's due time, set when it is armed: the next-run box
+    // only shows it, so a text put there by anything else runs nothing.
+    std::map<std::string, std::string> due_;
 };
 
 // Rewrites an hour or minute text for arming: a text that is not numeric, or

@@ -6,6 +6,7 @@
 
 #include "error_box.h"
 #include "launch.h"
+#include "stray_messages.h"
 #include "wide_text.h"
 
 namespace dorimo {
@@ -161,6 +162,7 @@ bool tell_already_running(const std::wstring& path, Reason reason) {
     case Reason::NoAnswer: text += "動いている方が応答しないため、前面に出せませんでした。"; break;
     }
     text += "\r\nこちらは起動せずに終わります。";
+    const BoxUnderTheRule guard;
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONINFORMATION | MB_OK | MB_SETFOREGROUND);
     return false;
 }
@@ -176,6 +178,7 @@ bool tell_lock_refused(const std::wstring& path, DWORD error) {
     else
         text += "この設定ファイルのロックを作れませんでした: " + system_message(error);
     text += "\r\nこちらは起動せずに終わります。";
+    const BoxUnderTheRule guard;
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONWARNING | MB_OK | MB_SETFOREGROUND);
     return false;
 }

@@ -75,6 +75,7 @@ void sweep(HWND to, HWND marker, bool to_control) {
             }
             const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0}, {1, pointer}, {~0u, -1}, {random(), LPARAM(random())}};
             for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
+            if (id == WM_TIMER || id == 0x0118) PostMessageA(to, id, 1, exit_process());  // and the system's timers
         }
         turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
         PostMessageA(marker, BM_SETCHECK, static_cast<WPARAM>(turned), 0);
@@ -124,11 +125,23 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     const std::string armed = app.text("txtTUGI1");
     const std::vector<std::wstring> before = controls_of(app);
 
-    for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1"}) {
+    app.set_text("txtTUGI1", "2000/01/01 00:00:00");  // a box a user cannot change takes nothing from elsewhere
+    PostMessageA(app.control("txtMAE1"), WM_CHAR, '2', 1);
+    // Then once more while a box of the program's is up (a save refused by a folder at the settings file's
+    // name): to the box, its button and a control of the window, whose messages the box's loop takes.
+    HWND box = nullptr;
+    for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1", "box", "box button", "ex_path1"}) {
         SCOPED_TRACE(*name ? name : "the window");
         const std::string control(name);
+        if (control == "box") {
+            CreateDirectoryA(app.ini_path().c_str(), nullptr);
+            app.post_click("btnSAVE");
+            ASSERT_NE(box = app.wait_for_message_box(), nullptr);
+        }
         const HWND to = control.empty() ? app.form()
                         : control == "cbH1 box" ? FindWindowExA(app.control("cbH1"), nullptr, "Edit", nullptr)
+                        : control == "box"      ? box
+                        : control == "box button" ? FindWindowExA(box, nullptr, "Button", nullptr)
                                                 : app.control(name);
         ASSERT_NE(to, nullptr);
         sweep(to, app.control("chkTORAY"), to != app.form());
@@ -139,8 +152,12 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
         EXPECT_TRUE(IsWindowVisible(app.application_window()));
         EXPECT_TRUE(tray_icons().empty());
         EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
-        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), box ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES);
     }
+    EXPECT_TRUE(IsWindow(box));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    RemoveDirectoryA(app.ini_path().c_str());
     app.click("btnGO2");  // a line more, in the log the sweep went through
     const std::vector<std::string> log = app.log();
     ASSERT_GE(log.size(), 2u);
