@@ -12,7 +12,7 @@
 namespace dorimo {
 namespace {
 
-constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting
+constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting, or ending
 constexpr DWORD kBesideOtherUserMs = 3000; // for a copy still making its window beside another user's
 constexpr DWORD kOtherSessionMs = 1000;   // for a copy in another session that is ending
 constexpr DWORD kAskEveryMs = 50;
@@ -96,11 +96,45 @@ Settings settings_of(DWORD pid) {
     return got && key_of(folder_of(image.substr(0, size))) == own_key ? Settings::Own : Settings::Other;
 }
 
+// The integrity level of a process's token and whether it is elevated;
+// false when the token may not be read.
+bool rights_of(HANDLE process, DWORD& level, DWORD& elevated) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    BYTE label[64] = {};
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool got = GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size) &&
+                     GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    if (!got) return false;
+    const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label)->Label.Sid;
+    level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+    elevated = elevation.TokenIsElevated;
+    return true;
+}
+
+// Whether the process runs with higher rights than this one: a higher
+// integrity level or elevation, or a token this one may not even read.
+// Nothing else (a window that is going away, a copy that does not answer)
+// says so.
+bool higher_rights(DWORD pid) {
+    const HANDLE process = open_process(pid);
+    if (!process) return false;
+    DWORD level = 0, elevated = 0, own_level = 0, own_elevated = 0;
+    const bool known = rights_of(process, level, elevated);
+    const DWORD error = GetLastError();
+    CloseHandle(process);
+    if (!known) return error == ERROR_ACCESS_DENIED;
+    return rights_of(GetCurrentProcess(), own_level, own_elevated) && (level > own_level || elevated > own_elevated);
+}
+
 // Asks the program's window that uses the settings file to show itself;
-// true once it did. A copy that refuses the request runs with higher
-// rights; the lock is this session's, so a copy of the program whose
-// process may not be looked at belongs to another user of the session
-// ("Run as" another user).
+// true once it did. A copy that cannot be asked and runs with higher rights
+// is said to; one whose window is going away or does not answer is waited
+// for (the lock it frees when it ends). The lock is this session's, so a
+// copy of the program whose process may not be looked at belongs to another
+// user of the session ("Run as" another user).
 bool ask_to_show(Refusal& refusal) {
     for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", L"ドリモ丸"); w;
          w = FindWindowExW(nullptr, w, L"TForm1", L"ドリモ丸")) {
@@ -111,12 +145,11 @@ bool ask_to_show(Refusal& refusal) {
         if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
-        SetLastError(0);
         if (SendMessageTimeoutW(w, show_request_message(), static_cast<WPARAM>(own_key),
                                 static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
             answer == static_cast<DWORD_PTR>(kShown))
             return true;
-        if (GetLastError() == ERROR_ACCESS_DENIED) refusal = Refusal::OtherRights;
+        if (IsWindow(w) && higher_rights(pid)) refusal = Refusal::OtherRights;
     }
     return false;
 }

@@ -857,7 +857,7 @@ std::wstring through_another_drive(const std::wstring& path) {
 // A second start with the same settings file brings the running copy's
 // window back and ends, however the program is spelled or named; requests
 // that carry nothing, too much or another settings file change nothing;
-// from another folder a copy runs on its own.
+// a copy that is ending is waited for; from another folder a copy runs on its own.
 TEST(Window, ASecondStartShowsTheRunningCopy) {
     const struct {
         const char* way;
@@ -941,6 +941,21 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         Sleep(500);
         EXPECT_TRUE(IsWindowVisible(app.form()));
         EXPECT_TRUE(tray_icons().empty());
+    }
+
+    {  // A start 0.3 s after a close waits for the copy that is ending and shows its own window, no box.
+        App app;
+        PostMessageA(app.form(), WM_CLOSE, 0, 0);
+        Sleep(300);
+        EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder()), 20000, [&](DWORD second) {
+                      HWND shown = nullptr;
+                      EXPECT_TRUE(wait_for([&] {
+                          for (HWND w : process_windows(second, "TForm1")) shown = IsWindowVisible(w) ? w : shown;
+                          return shown != nullptr;
+                      }, 15000));
+                      EXPECT_TRUE(process_windows(second, "#32770").empty());
+                      PostMessageA(shown, WM_CLOSE, 0, 0);
+                  }), 0);
     }
 
     App app;
