@@ -124,7 +124,9 @@ constexpr Rule kRules[] = {
     {0x02C0, 0x02DF, From::Input},    // pen and tablet (WM_TABLET_FIRST .. WM_TABLET_LAST)
     {0x02E0, 0x02E0, From::Sent},     // WM_DPICHANGED: the new resolution (its rectangle is cleared)
     {0x02E1, 0x02FF, From::Taken},    // the resolution's other notices
-    {0x0300, 0x0304, From::Input},    // WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, WM_UNDO: a user's editing
+    {0x0300, 0x0300, From::Input},    // WM_CUT: a user's editing
+    {0x0301, 0x0301, From::Taken},    // WM_COPY: copied, as from the log
+    {0x0302, 0x0304, From::Input},    // WM_PASTE, WM_CLEAR, WM_UNDO: a user's editing
     {0x0305, 0x033E, From::Taken},    // clipboard, palette, hot key, taskbar menu, printing, app commands, themes, compositor
     {0x033F, 0x033F, From::Sent},     // WM_GETTITLEBARINFOEX: a record the system carries when sent
     {0x0340, 0x0357, From::Taken},    // (the system's)
