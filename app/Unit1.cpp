@@ -480,12 +480,26 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
 // The tests' seam, in their builds alone: the clock moved by some seconds
 // (kSeamClock, a 64-bit number), or a box a user cannot change written as
 // the program writes it (kSeamText, its name, a zero and the text).
+LocalTime TForm1::SeamClock::now() {
+    const LocalTime t = SystemClock::now();
+    SYSTEMTIME st{static_cast<WORD>(t.year), static_cast<WORD>(t.month), 0, static_cast<WORD>(t.day),
+                  static_cast<WORD>(t.hour), static_cast<WORD>(t.minute), static_cast<WORD>(t.second),
+                  static_cast<WORD>(t.millisecond)};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER ticks{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(shift * 10000000);
+    ft = {ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&ft, &st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
 LRESULT TForm1::test_seam(const COPYDATASTRUCT& data) {
     const char* bytes = static_cast<const char*>(data.lpData);
     if (data.dwData == kSeamClock && data.cbData == sizeof(long long)) {
         long long seconds;
         std::memcpy(&seconds, bytes, sizeof seconds);
-        clock_.shift(seconds);
+        clock_.shift = seconds;
         return TRUE;
     }
     if (data.dwData == kSeamText && data.cbData > 0 && bytes[data.cbData - 1] == '\0') {

@@ -135,7 +135,15 @@ private:
     std::vector<Component> components_;
     std::map<int, std::size_t> by_id_;
 
+#ifdef DORIMO_TEST_SEAM
+    // The system's clock moved by some seconds through the tests' seam.
+    struct SeamClock : SystemClock {
+        LocalTime now() override;
+        long long shift = 0;
+    } clock_;
+#else
     SystemClock clock_;
+#endif
     std::unique_ptr<StampFormat> stamp_format_;
     SlotController slots_;
 

@@ -96,37 +96,33 @@ Settings settings_of(DWORD pid) {
     return got && key_of(folder_of(image.substr(0, size))) == own_key ? Settings::Own : Settings::Other;
 }
 
-// The integrity level of a process's token and whether it is elevated;
-// false when the token may not be read.
-bool rights_of(HANDLE process, DWORD& level, DWORD& elevated) {
+// The integrity level of a process's token (an elevated copy's is higher
+// than a filtered one's); false when the token may not be read.
+bool integrity_of(HANDLE process, DWORD& level) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
     BYTE label[64] = {};
-    TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool got = GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size) &&
-                     GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    const bool got = GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size);
     CloseHandle(token);
     if (!got) return false;
     const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label)->Label.Sid;
     level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
-    elevated = elevation.TokenIsElevated;
     return true;
 }
 
 // Whether the process runs with higher rights than this one: a higher
-// integrity level or elevation, or a token this one may not even read.
-// Nothing else (a window that is going away, a copy that does not answer)
-// says so.
+// integrity level, or a token this one may not even read. Nothing else (a
+// window that is going away, a copy that does not answer) says so.
 bool higher_rights(DWORD pid) {
     const HANDLE process = open_process(pid);
     if (!process) return false;
-    DWORD level = 0, elevated = 0, own_level = 0, own_elevated = 0;
-    const bool known = rights_of(process, level, elevated);
+    DWORD level = 0, own_level = 0;
+    const bool known = integrity_of(process, level);
     const DWORD error = GetLastError();
     CloseHandle(process);
     if (!known) return error == ERROR_ACCESS_DENIED;
-    return rights_of(GetCurrentProcess(), own_level, own_elevated) && (level > own_level || elevated > own_elevated);
+    return integrity_of(GetCurrentProcess(), own_level) && level > own_level;
 }
 
 // Asks the program's window that uses the settings file to show itself;
@@ -149,7 +145,7 @@ bool ask_to_show(Refusal& refusal) {
                                 static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
             answer == static_cast<DWORD_PTR>(kShown))
             return true;
-        if (IsWindow(w) && higher_rights(pid)) refusal = Refusal::OtherRights;
+        if (higher_rights(pid)) refusal = Refusal::OtherRights;
     }
     return false;
 }

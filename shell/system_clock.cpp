@@ -7,15 +7,6 @@ namespace dorimo {
 LocalTime SystemClock::now() {
     SYSTEMTIME st;
     GetLocalTime(&st);
-    if (shift_) {
-        ULARGE_INTEGER t;
-        FILETIME ft;
-        SystemTimeToFileTime(&st, &ft);
-        t.LowPart = ft.dwLowDateTime, t.HighPart = ft.dwHighDateTime;
-        t.QuadPart += static_cast<ULONGLONG>(shift_ * 10000000);
-        ft.dwLowDateTime = t.LowPart, ft.dwHighDateTime = t.HighPart;
-        FileTimeToSystemTime(&ft, &st);
-    }
     LocalTime t;
     t.year = st.wYear;
     t.month = st.wMonth;
