@@ -256,6 +256,12 @@ void App::set_text(const std::string& name, const std::string& text) {
     SendMessageA(control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+App::Options test_build() {
+    App::Options options;
+    options.program = "dorimo_seam.exe";
+    return options;
+}
+
 LPARAM exit_process() {
     return reinterpret_cast<LPARAM>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"));
 }
@@ -274,7 +280,7 @@ bool App::seam(ULONG_PTR what, const std::string& data) {
 }
 
 void App::write_as_program(const std::string& name, const std::string& text) {
-    EXPECT_TRUE(seam(dorimo::kSeamText, name + '\0' + text + '\0')) << name;
+    EXPECT_TRUE(seam(dorimo::kSeamText, name + '\0' + text + '\0')) << name << ": needs the test build";
 }
 
 void App::move_clock_to(const std::string& date_time) {
@@ -287,7 +293,8 @@ void App::move_clock_to(const std::string& date_time) {
     SystemTimeToFileTime(&now, &b);
     const auto ticks = [](const FILETIME& f) { return static_cast<long long>((ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime); };
     const long long seconds = (ticks(a) - ticks(b)) / 10000000 + 1;
-    EXPECT_TRUE(seam(dorimo::kSeamClock, std::string(reinterpret_cast<const char*>(&seconds), sizeof seconds)));
+    EXPECT_TRUE(seam(dorimo::kSeamClock, std::string(reinterpret_cast<const char*>(&seconds), sizeof seconds)))
+        << "needs the test build";
 }
 
 void App::type(const std::string& name, const std::string& keys) {

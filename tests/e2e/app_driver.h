@@ -57,7 +57,7 @@ public:
 
     std::string text(const std::string& name) const;
     void set_text(const std::string& name, const std::string& text);  // as WM_SETTEXT
-    // Through the seam of the program's test builds: a box a user cannot
+    // Through the seam of the program's test build (test_build()): a box a user cannot
     // change written by the program itself; the program's clock moved to a
     // second past a local time "yyyy/mm/dd hh:nn:ss" (its ticks then see it).
     void write_as_program(const std::string& name, const std::string& text);
@@ -101,6 +101,11 @@ private:
     PROCESS_INFORMATION process_{};
     HWND form_ = nullptr;
 };
+
+// The program's test build, dorimo_seam.exe started as dorimo.exe: the
+// program with the seam through which the tests move its clock and write
+// the boxes a user cannot change.
+App::Options test_build();
 
 // Text of a window as the 8-bit form gives it (works across processes).
 std::string window_text(HWND window);

@@ -46,7 +46,7 @@ std::vector<Child> children(HWND form) {
 }
 
 TEST(Floor, IsTheProgramsWindowAndWritesNoSettings) {
-    App dorimo;
+    App dorimo(test_build());
     App::Options options;
     options.program = options.exe_name = "dorimo_floor.exe";
     App floor(options);

@@ -200,7 +200,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
 }
 
 TEST(AnyResolution, TheBoxesShowTheirWidestTextsWhole) {
-    App app;
+    App app(test_build());
     expect_widest_texts_whole(app, dpi());
 }
 
@@ -296,7 +296,7 @@ void change_resolution(const App& app, int to, int dx, int dy, bool within_sent)
 // message from another program, whose rectangle means nothing here, lays it
 // out at its own resolution where it is.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
-    App app;
+    App app(test_build());
     expect_laid_out(app, dpi());
     RECT before;
     GetWindowRect(app.form(), &before);

@@ -35,7 +35,7 @@ std::vector<std::string> marker_lines(const App& app) {
 bool starts_with(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
 TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
-    App app;
+    App app(test_build());
     const std::string program = make_marker_program(app.folder(), "marker.cmd");
     app.set_text("ex_path2", program);
     for (const char* day : {"chk21", "chk22", "chk23", "chk24", "chk25", "chk26", "chk27"})
@@ -79,7 +79,7 @@ TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
 // A due run and a run now of a program that is not there: the log says so,
 // after the run's own lines, with the system's reason.
 TEST(Launch, ARunThatCannotStartSaysSo) {
-    App app;
+    App app(test_build());
     const std::string missing = app.folder() + "\\missing.cmd";
     app.set_text("ex_path3", missing);
     app.set_checked("chk35", true);
@@ -132,7 +132,7 @@ void type_into_dialog(HWND dialog, const std::wstring& name);
 // file in the browsed folder, neither while the dialog stands there (a due
 // run then starts the file of that name in the start folder) nor after.
 TEST(Launch, ABareNameIsNotFoundInAFolderOnlyBrowsed) {
-    App app;
+    App app(test_build());
     const std::string browsed = new_temp_folder();
     make_marker_program(browsed, "marker.cmd");
     make_marker_program(browsed, "due.cmd");
@@ -426,7 +426,7 @@ TEST(Tray, TheStartUpOptionHidesTheWindowAtItsFirstPaintOnly) {
 
 // Slot 5, armed with it and stopped, leaves slot 4's timer running.
 TEST(Tray, DueRunsHappenWhileInTheTray) {
-    App app;
+    App app(test_build());
     const std::string program = make_marker_program(app.folder(), "marker.cmd");
     app.set_text("ex_path4", program);
     app.set_checked("chk41", true);

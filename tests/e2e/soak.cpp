@@ -38,7 +38,7 @@ std::size_t count_lines(const std::string& text, const std::string& line) {
 TEST(Soak, EveryDueRunLaunchesOnceAndIsLoggedInOrder) {
     const auto args = ::testing::internal::GetArgvs();
     if (args.size() > 1 && args[1].rfind("--", 0) != 0) g_seconds = std::atoi(args[1].c_str());
-    App app;
+    App app(test_build());
     const std::vector<std::string> digits{"1", "2", "3", "4", "5"};
     for (const std::string& n : digits) {
         // Each slot's program appends a line to a marker file of its own.
