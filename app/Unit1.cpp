@@ -210,7 +210,9 @@ void TForm1::create_controls() {
         // log and the slots' last and next runs are the program's own texts.
         // Its font before its items and text: each change of font lays a
         // drop-down list out anew.
-        guard_control(c.hwnd, control.kind == Kind::ReadOnlyEdit || control.kind == Kind::Memo);
+        guard_control(c.hwnd, control.kind == Kind::ReadOnlyEdit ? Lock::Disabled
+                              : control.kind == Kind::Memo       ? Lock::ReadOnly
+                                                                 : Lock::None);
         if (c.hwnd) lay_out(c, false);
         switch (control.kind) {
         case Kind::Combo:

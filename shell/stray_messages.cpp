@@ -26,7 +26,7 @@ constexpr Rule kRules[] = {
     {0x0003, 0x05, From::Taken},    // moved, sized, activated, focused (window managers, the taskbar)
     {0x0009, 0x01, From::Taken},    // WM_ENABLE: a notice
     {0x000B, 0x00, From::Never},    // WM_SETREDRAW: only the window's own code turns its painting off
-    {0x000C, 0x00, From::Input},    // WM_SETTEXT: a text set as a user types it (automation)
+    {0x000C, 0x00, From::Change},   // WM_SETTEXT: a text set as a user types it (automation)
     {0x000D, 0x01, From::Taken},    // WM_GETTEXT, WM_GETTEXTLENGTH: read by screen readers
     {0x000F, 0x00, From::Cleared},  // WM_PAINT: its device context the system's (none)
     {0x0010, 0x00, From::Taken},    // WM_CLOSE: as the taskbar or a user's tool closes
@@ -59,10 +59,10 @@ constexpr Rule kRules[] = {
     {0x00B5, 0x03, From::Taken},    // EM_SCROLL .. EM_GETMODIFY: scroll, read
     {0x00BA, 0x01, From::Taken},    // EM_GETLINECOUNT, EM_LINEINDEX
     {0x00C1, 0x00, From::Taken},    // EM_LINELENGTH
-    {0x00C2, 0x00, From::Input},    // EM_REPLACESEL: typed text
+    {0x00C2, 0x00, From::Change},   // EM_REPLACESEL: typed text
     {0x00C4, 0x00, From::Taken},    // EM_GETLINE
     {0x00C6, 0x00, From::Taken},    // EM_CANUNDO
-    {0x00C7, 0x00, From::Input},    // EM_UNDO: a user's undo
+    {0x00C7, 0x00, From::Change},   // EM_UNDO: a user's undo
     {0x00C9, 0x00, From::Taken},    // EM_LINEFROMCHAR
     {0x00CE, 0x00, From::Taken},    // EM_GETFIRSTVISIBLELINE
     {0x00D5, 0x02, From::Taken},    // EM_GETLIMITTEXT, EM_POSFROMCHAR, EM_CHARFROMPOS
@@ -70,7 +70,7 @@ constexpr Rule kRules[] = {
     {0x00D0, 0x00, From::Never},    // EM_SETWORDBREAKPROC: a procedure to call
     {0x00B0, 0x3F, From::Refused},  // the edit and scroll bar controls' own: what a user cannot do
     {0x00F0, 0x00, From::Taken},    // BM_GETCHECK
-    {0x00F1, 0x00, From::Input},    // BM_SETCHECK: a check as a user checks
+    {0x00F1, 0x00, From::Change},   // BM_SETCHECK: a check as a user checks
     {0x00F2, 0x00, From::Taken},    // BM_GETSTATE
     {0x00F3, 0x00, From::Input},    // BM_SETSTATE: pushed as a user pushes
     {0x00F5, 0x00, From::Input},    // BM_CLICK: a click
@@ -93,14 +93,14 @@ constexpr Rule kRules[] = {
     {0x0142, 0x00, From::Taken},    // CB_SETEDITSEL
     {0x0146, 0x03, From::Taken},    // CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXT, CB_GETLBTEXTLEN
     {0x014C, 0x00, From::Taken},    // CB_FINDSTRING
-    {0x014D, 0x01, From::Input},    // CB_SELECTSTRING, CB_SETCURSEL: an item chosen
+    {0x014D, 0x01, From::Change},   // CB_SELECTSTRING, CB_SETCURSEL: an item chosen
     {0x014F, 0x00, From::Taken},    // CB_SHOWDROPDOWN: the list opened or closed
     {0x0152, 0x00, From::Taken},    // CB_GETDROPPEDCONTROLRECT
     {0x0154, 0x00, From::Taken},    // CB_GETITEMHEIGHT
     {0x0157, 0x01, From::Taken},    // CB_GETDROPPEDSTATE, CB_FINDSTRINGEXACT
     {0x015B, 0x00, From::Taken},    // CB_GETTOPINDEX
     {0x0164, 0x00, From::Never},    // CB_GETCOMBOBOXINFO: a pointer to write into
-    {0x0186, 0x00, From::Input},    // LB_SETCURSEL: an item chosen
+    {0x0186, 0x00, From::Change},   // LB_SETCURSEL: an item chosen
     {0x0187, 0x04, From::Taken},    // LB_GETSEL, LB_GETCURSEL, LB_GETTEXT, LB_GETTEXTLEN, LB_GETCOUNT
     {0x018E, 0x01, From::Taken},    // LB_GETTOPINDEX, LB_FINDSTRING
     {0x0198, 0x00, From::Taken},    // LB_GETITEMRECT
@@ -126,9 +126,9 @@ constexpr Rule kRules[] = {
     {0x02C0, 0x1F, From::Input},    // pen and tablet (WM_TABLET_FIRST .. WM_TABLET_LAST)
     {0x02E0, 0x00, From::Sent},     // WM_DPICHANGED: the new resolution (its rectangle is cleared)
     {0x02E1, 0x1E, From::Taken},    // the resolution's other notices
-    {0x0300, 0x00, From::Input},    // WM_CUT: a user's editing
+    {0x0300, 0x00, From::Change},   // WM_CUT: a user's editing
     {0x0301, 0x00, From::Taken},    // WM_COPY: copied, as from the log
-    {0x0302, 0x02, From::Input},    // WM_PASTE, WM_CLEAR, WM_UNDO: a user's editing
+    {0x0302, 0x02, From::Change},   // WM_PASTE, WM_CLEAR, WM_UNDO: a user's editing
     {0x0305, 0x39, From::Taken},    // clipboard, palette, hot key, taskbar menu, printing, app commands, themes, compositor
     {0x033F, 0x00, From::Sent},     // WM_GETTITLEBARINFOEX: a record the system carries when sent
     {0x0340, 0x17, From::Taken},    // (the system's)
@@ -142,7 +142,7 @@ UINT own_messages[8] = {};
 
 // The guarded windows; for a control, its own procedure once one is in front.
 struct Guarded {
-    bool locked = false;  // a box a user cannot change
+    Lock lock = Lock::None;
     WNDPROC own = nullptr;
 };
 // A table of the program's own: under Wine a window's properties or user
@@ -157,7 +157,7 @@ bool destroying = false;  // in destroy_own_window
 
 bool taken(const MSG& msg) {
     const auto found = guarded().find(msg.hwnd);
-    return taken_from_elsewhere(msg.message, found != guarded().end() && found->second.locked);
+    return taken_from_elsewhere(msg.message, found != guarded().end() ? found->second.lock : Lock::None);
 }
 
 // The last message sent to a window of the thread from another thread, as
@@ -198,9 +198,8 @@ LRESULT CALLBACK guard_created(int code, WPARAM wparam, LPARAM lparam) {
 // nor a message on the way through).
 LRESULT guard_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
     const auto found = guarded().find(control);
-    if (refused_here(control, message, wparam, lparam, found != guarded().end() && found->second.locked)) return 0;
-    // A modal loop of the system's (a box's text menu, say): the rule holds there too.
-    if (message == WM_ENTERMENULOOP || message == WM_ENTERSIZEMOVE) guard_from_now_on();
+    if (refused_here(control, message, wparam, lparam, found != guarded().end() ? found->second.lock : Lock::None))
+        return 0;
     WNDPROC own = found != guarded().end() ? found->second.own : nullptr;
     if (!own) own = wide ? DefWindowProcW : DefWindowProcA;
     if (message == WM_NCDESTROY && found != guarded().end()) {  // the last message the control gets
@@ -226,10 +225,11 @@ From rule_for(UINT message) {
     return From::Refused;
 }
 
-bool taken_from_elsewhere(UINT message, bool locked) {
+bool taken_from_elsewhere(UINT message, Lock lock) {
     if (std::find(std::begin(own_messages), std::end(own_messages), message) != std::end(own_messages)) return true;
     const From from = rule_for(message);
-    return from == From::Taken || from == From::Cleared || from == From::Sent || (from == From::Input && !locked);
+    return from == From::Taken || from == From::Cleared || from == From::Sent ||
+           (from == From::Input && lock != Lock::Disabled) || (from == From::Change && lock == Lock::None);
 }
 
 void clear_untrusted(UINT message, WPARAM& wparam, LPARAM& lparam) {
@@ -248,10 +248,10 @@ void take_from_elsewhere(UINT message) {
 
 void guard_window(HWND window) { guarded()[window]; }
 
-void guard_control(HWND control, bool locked) {
+void guard_control(HWND control, Lock lock) {
     if (!control || guarded().count(control)) return;
     Guarded& guard = guarded()[control];
-    guard.locked = locked;
+    guard.lock = lock;
     guard.own = reinterpret_cast<WNDPROC>(
         IsWindowUnicode(control)
             ? SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard_procedure_w))
@@ -302,9 +302,11 @@ bool sent_from_elsewhere(HWND window, UINT message) {
     return true;
 }
 
-bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, bool locked) {
+bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, Lock lock) {
+    // A modal loop of the system's (a move, a menu): the rule holds there too.
+    if (message == WM_ENTERMENULOOP || message == WM_ENTERSIZEMOVE) guard_from_now_on();
     if (!sent_from_elsewhere(window, message)) return false;
-    if (!taken_from_elsewhere(message, locked)) return true;
+    if (!taken_from_elsewhere(message, lock)) return true;
     clear_untrusted(message, wparam, lparam);
     return false;
 }

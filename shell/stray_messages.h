@@ -20,7 +20,8 @@ namespace dorimo {
 // own messages that others send it (take_from_elsewhere).
 enum class From : unsigned char {
     Taken,    // taken
-    Input,    // taken, but not by a box that a user cannot change
+    Input,    // a user's input: taken, but not by a box a user cannot use (disabled)
+    Change,   // a change of text or state: taken, but not by a box a user cannot change
     Cleared,  // taken, with the parameters only the system can give cleared
     Sent,     // taken when sent; when posted, to any window of the thread, dropped
     Never,    // refused; when posted, to any window of the thread, dropped
@@ -28,9 +29,13 @@ enum class From : unsigned char {
 };
 From rule_for(UINT message);
 
-// Whether a window of the program takes the message from elsewhere; `locked`
-// for a box that a user cannot change (a slot's next run, the log).
-bool taken_from_elsewhere(UINT message, bool locked = false);
+// What a user can do with a control: anything, read it only (the log), or
+// nothing at all (the disabled boxes of a slot's last and next runs, which
+// the system gives no input either).
+enum class Lock : unsigned char { None, ReadOnly, Disabled };
+
+// Whether a window of the program takes the message from elsewhere.
+bool taken_from_elsewhere(UINT message, Lock lock = Lock::None);
 
 // Clears the parameters of a message from elsewhere that the rule takes but
 // whose parameters only the system can give: a paint request's device
@@ -48,8 +53,8 @@ void guard_window(HWND window);
 
 // Puts a control (and the parts of a drop-down list, its box and its list)
 // under the rule: a procedure in front of its own takes a sent message, the
-// message loops a posted one. `locked`: a box a user cannot change.
-void guard_control(HWND control, bool locked = false);
+// message loops a posted one.
+void guard_control(HWND control, Lock lock = Lock::None);
 
 // From now on, the rule holds for posted messages in every message loop of
 // the thread (its own, a box's, the file dialog's, the system's move, size
@@ -85,7 +90,7 @@ bool sent_from_elsewhere(HWND window, UINT message);
 // Asked first thing in a guarded window's procedure: true when the message
 // now arriving comes from elsewhere and the rule refuses it (the procedure
 // then answers 0); the parameters of one it takes are cleared as need be.
-bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, bool locked = false);
+bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, Lock lock = Lock::None);
 
 // Destroys one of this thread's windows. The destruction messages that it
 // and its controls get meanwhile are the program's own, also when a message

@@ -174,7 +174,8 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
 // (pointer, touch, gesture, pen, raw input, keyboard, input methods, mouse, app commands),
 // notices (power, devices, sessions, the compositor, settings, themes, the clipboard,
 // resolution, activation and placing) and what screen readers and automation tools send.
-// Every one is taken from elsewhere, but by a box a user cannot change where it is input; what
+// Every one is taken from elsewhere, but input not by a disabled box, and changes not by a box a
+// user cannot change (the log, the disabled ones); what
 // carries what only the thread itself can give is refused, and a timer's procedure cleared.
 TEST(Outside, TheRuleTakesWhatTheSystemSendsAndRefusesWhatOnlyTheThreadGives) {
     const UINT input[] = {
@@ -182,8 +183,9 @@ TEST(Outside, TheRuleTakesWhatTheSystemSendsAndRefusesWhatOnlyTheThreadGives) {
         0x0200, 0x0201, 0x0204, 0x020A, 0x020B, 0x020E, 0x02A1, 0x02A3, 0x00A0, 0x00A1,          // the mouse
         0x0119, 0x011A, 0x0240, 0x0238, 0x0239, 0x023A, 0x0241, 0x0242, 0x0243, 0x0245, 0x0246,  // gestures, touch
         0x0247, 0x0249, 0x024A, 0x024B, 0x024C, 0x024D, 0x024E, 0x024F, 0x0251, 0x0252, 0x0253,  // WM_POINTER...
-        0x02C0, 0x02CC, 0x000C, 0x0302,                                                          // pen, text, paste
+        0x02C0, 0x02CC,                                                                          // pen
     };
+    const UINT changes[] = {0x000C, 0x00C2, 0x00C7, 0x00F1, 0x014E, 0x0300, 0x0302, 0x0304};  // text, check, item
     const UINT notices[] = {
         0x0000, 0x0003, 0x0005, 0x0006, 0x0007, 0x0008, 0x000A, 0x000D, 0x000E, 0x000F, 0x0010, 0x0011, 0x0013,
         0x0014, 0x0015, 0x0016, 0x0018, 0x001A, 0x001C, 0x001D, 0x001E, 0x001F, 0x0020, 0x0021, 0x0024, 0x003D,
@@ -196,11 +198,16 @@ TEST(Outside, TheRuleTakesWhatTheSystemSendsAndRefusesWhatOnlyTheThreadGives) {
     const UINT refused[] = {0x0001, 0x0002, 0x000B, 0x0012, 0x002B, 0x002C, 0x0030, 0x004E, 0x0080, 0x0081, 0x0082,
                             0x0087, 0x0110, 0x0132, 0x0138, 0x00BC, 0x00D0, 0x0164, 0x0283, 0x0288, 0x0400, 0x1501,
                             0x1602, 0x8000, 0xC000};
+    using dorimo::Lock;
     for (const UINT id : input) {
-        EXPECT_TRUE(dorimo::taken_from_elsewhere(id)) << std::hex << id;
-        EXPECT_FALSE(dorimo::taken_from_elsewhere(id, true)) << std::hex << id;
+        EXPECT_TRUE(dorimo::taken_from_elsewhere(id, Lock::ReadOnly)) << std::hex << id;
+        EXPECT_FALSE(dorimo::taken_from_elsewhere(id, Lock::Disabled)) << std::hex << id;
     }
-    for (const UINT id : notices) EXPECT_TRUE(dorimo::taken_from_elsewhere(id, true)) << std::hex << id;
+    for (const UINT id : changes) {
+        EXPECT_TRUE(dorimo::taken_from_elsewhere(id)) << std::hex << id;
+        EXPECT_FALSE(dorimo::taken_from_elsewhere(id, Lock::ReadOnly)) << std::hex << id;
+    }
+    for (const UINT id : notices) EXPECT_TRUE(dorimo::taken_from_elsewhere(id, Lock::Disabled)) << std::hex << id;
     for (const UINT id : refused) EXPECT_FALSE(dorimo::taken_from_elsewhere(id)) << std::hex << id;
     WPARAM wparam = 7;
     LPARAM lparam = exit_process();
