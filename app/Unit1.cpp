@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "accessible.h"
@@ -204,11 +205,14 @@ void TForm1::create_controls() {
                                      r.bottom, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_,
                                      nullptr);
         }
+        // Under the rule for messages from elsewhere from its creation; the
+        // log and the slots' last and next runs are the program's own texts.
         // Its font before its items and text: each change of font lays a
-        // drop-down list out anew. Under the rule for posted messages from
-        // the first: the loop takes them before the first paint.
+        // drop-down list out anew.
+        guard_control(c.hwnd, control.kind == Kind::ReadOnlyEdit ? Lock::Disabled
+                              : control.kind == Kind::Memo       ? Lock::ReadOnly
+                                                                 : Lock::None);
         if (c.hwnd) lay_out(c, false);
-        guard_control(c.hwnd);
         switch (control.kind) {
         case Kind::Combo:
             for (const std::string& item : control.items)
@@ -395,10 +399,7 @@ TForm1::Handler TForm1::handler_of(std::size_t i) const {
 }
 
 LRESULT CALLBACK TForm1::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (sent_from_elsewhere(hwnd, message)) {
-        if (!taken_from_elsewhere(message)) return 0;
-        clear_untrusted(message, wparam, lparam);
-    }
+    if (refused_here(hwnd, message, wparam, lparam)) return 0;
     auto* self = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE && !self) {
         self = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
@@ -465,6 +466,9 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
         PostMessageA(window_, WM_SHOW_REQUESTED, 0, 0);
         return kShown;
     }
+#ifdef DORIMO_TEST_SEAM
+    if (message == WM_COPYDATA) return test_seam(*reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+#endif
     if (message == WM_SHOW_REQUESTED) {  // any program may post it; only a request answered above counts
         if (show_requested_) guarded(&TForm1::tray_back_rtn);
         show_requested_ = false;
@@ -472,6 +476,42 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     return inherited(message, wparam, lparam);
 }
+
+#ifdef DORIMO_TEST_SEAM
+// The tests' seam, in their builds alone: the clock moved by some seconds
+// (kSeamClock, a 64-bit number), or a box a user cannot change written as
+// the program writes it (kSeamText, its name, a zero and the text).
+LocalTime TForm1::SeamClock::now() {
+    const LocalTime t = SystemClock::now();
+    SYSTEMTIME st{static_cast<WORD>(t.year), static_cast<WORD>(t.month), 0, static_cast<WORD>(t.day),
+                  static_cast<WORD>(t.hour), static_cast<WORD>(t.minute), static_cast<WORD>(t.second),
+                  static_cast<WORD>(t.millisecond)};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER ticks{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(shift * 10000000);
+    ft = {ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&ft, &st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+LRESULT TForm1::test_seam(const COPYDATASTRUCT& data) {
+    const char* bytes = static_cast<const char*>(data.lpData);
+    if (data.dwData == kSeamClock && data.cbData == sizeof(long long)) {
+        long long seconds;
+        std::memcpy(&seconds, bytes, sizeof seconds);
+        clock_.shift = seconds;
+        return TRUE;
+    }
+    if (data.dwData == kSeamText && data.cbData > 0 && bytes[data.cbData - 1] == '\0') {
+        const std::string name = bytes;
+        if (name.size() + 1 >= data.cbData) return FALSE;
+        set_text(find_component(*this, name), bytes + name.size() + 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+#endif
 
 LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
@@ -647,6 +687,7 @@ void TForm1::choose_program(const std::string& digit) {
     } input_back{window_, GetActiveWindow(), GetFocus()};
     EnableWindow(window_, FALSE);
     box_up_ = true;
+    guard_from_now_on();  // the dialog's loop screens what is posted to the window
     std::optional<std::string> chosen;
     try {
         chosen = named("OpenDialog" + digit).chooser.choose(application_, window_);
@@ -741,15 +782,16 @@ int TForm1::run(int show_command) {
         break;
     }
 
-    // The controls get their names for screen readers, and come under the
-    // rule for messages from elsewhere, once the window has been painted (a
-    // timer comes after every paint), so that a start takes no longer for them.
+    // The controls get their names for screen readers, and the rule the
+    // hooks that make it hold in every loop of the thread, once the window
+    // has been painted (a timer comes after every paint), so that a start
+    // takes no longer for them.
     readers_pending_ = SetTimer(window_, kReadersTimer, 0, nullptr) != 0;
 
     // The loop ends when the window has gone: a WM_QUIT that another program
     // posts while it is there is dropped, as are the messages the window does
-    // not take from elsewhere (the other loops of the thread drop them from
-    // the first paint on, which a hook would slow down before it).
+    // not take from elsewhere (the other loops of the thread drop them once
+    // the hooks are set, which would slow the start down before it).
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) != -1) {
         if (msg.message == WM_QUIT) {

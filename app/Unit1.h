@@ -21,7 +21,10 @@
 namespace dorimo {
 
 class TForm1;
-extern TForm1* Form1;  // the main window, while it exists
+extern TForm1* Form1;
+
+// The tests' seam (WM_COPYDATA in test builds): what its data is.
+constexpr ULONG_PTR kSeamClock = 0x7365616D, kSeamText = 0x7365616E;  // the main window, while it exists
 
 class TForm1 : public SlotForm {
 public:
@@ -65,6 +68,9 @@ private:
     static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT inherited(UINT message, WPARAM wparam, LPARAM lparam);
+#ifdef DORIMO_TEST_SEAM
+    LRESULT test_seam(const COPYDATASTRUCT& data);
+#endif
     void guarded(void (TForm1::*handler)());
     void show_error(const std::string& message);
     void show_pending_errors();
@@ -129,7 +135,15 @@ private:
     std::vector<Component> components_;
     std::map<int, std::size_t> by_id_;
 
+#ifdef DORIMO_TEST_SEAM
+    // The system's clock moved by some seconds through the tests' seam.
+    struct SeamClock : SystemClock {
+        LocalTime now() override;
+        long long shift = 0;
+    } clock_;
+#else
     SystemClock clock_;
+#endif
     std::unique_ptr<StampFormat> stamp_format_;
     SlotController slots_;
 

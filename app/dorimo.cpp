@@ -12,6 +12,7 @@
 #include "file_chooser.h"
 #include "settings_find_read_save.h"
 #include "single_copy.h"
+#include "stray_messages.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ namespace {
 // stay on the screen.
 LRESULT CALLBACK application_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     using dorimo::Form1;
+    if (dorimo::refused_here(hwnd, message, wparam, lparam)) return 0;
     switch (message) {
     case WM_SIZE:
         if (Form1) Form1->taskbar_entry_sized();
@@ -65,9 +67,11 @@ HWND create_application_window(HINSTANCE instance) {
     wc.lpszClassName = "TApplication";
     RegisterClassExA(&wc);
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    return CreateWindowExA(0, wc.lpszClassName, dorimo::kApplicationTitle,
-                           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
-                           nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, dorimo::kApplicationTitle,
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
+    dorimo::guard_window(window);  // under the rule for messages from elsewhere, as the main window
+    return window;
 }
 
 }  // namespace
@@ -102,6 +106,7 @@ bool japanese_code_page() {
         (utf8 ? L"clear \"Beta: Use Unicode UTF-8 for worldwide language support\""
               : L"set \"Language for non-Unicode programs\" to Japanese (Japan)") +
         L", restart Windows and start the program again.";
+    const dorimo::BoxUnderTheRule guard;
     MessageBoxW(nullptr, text.c_str(), L"ドリモ玉", MB_OK | MB_ICONSTOP);
     return false;
 }

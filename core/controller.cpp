@@ -34,6 +34,7 @@ void SlotController::running_rtn(const std::string& digit) {
 
     if (form_.timer_enabled(timer)) {
         form_.set_timer_enabled(timer, false);
+        due(digit).clear();
         form_.set_text(toggle, kCaptionDisarmed);
         form_.set_text(next, "");
         ADD_MEMO("登録" + digit + "停止 " + stamp());
@@ -54,6 +55,7 @@ void SlotController::arm(const std::string& digit) {
 
     const std::string next_run = next_run_text(form_, digit, clock_);
     form_.set_text(next, next_run);
+    due(digit).clear();
 
     if (next_run.empty()) {
         form_.set_timer_enabled(timer, false);
@@ -64,6 +66,7 @@ void SlotController::arm(const std::string& digit) {
 
     try {
         form_.set_timer_enabled(timer, true);
+        due(digit) = next_run;
     } catch (...) {
         // Without a timer the slot would never run: leave it disarmed.
         form_.set_timer_enabled(timer, false);
@@ -78,12 +81,11 @@ void SlotController::arm(const std::string& digit) {
 void SlotController::timer_rtn(const std::string& digit) {
     const std::size_t path = find_component(form_, control_name(kPathPrefix, digit));
     const std::size_t prev = find_component(form_, control_name(kPrevPrefix, digit));
-    const std::size_t next = find_component(form_, control_name(kNextPrefix, digit));
     const std::size_t timer = find_component(form_, control_name(kTimerPrefix, digit));
     const std::size_t toggle = find_component(form_, control_name(kTogglePrefix, digit));
 
-    const std::string next_run = form_.text(next);
-    if (!is_due(next_run, clock_.now())) return;
+    const std::string next_run = due(digit);
+    if (next_run.empty() || !is_due(next_run, clock_.now())) return;
 
     form_.set_text(prev, next_run);
     form_.set_timer_enabled(timer, false);

@@ -45,6 +45,11 @@ private:
     SlotForm& form_;
     Clock& clock_;
     StampFormat& stamp_;
+    // Each armed slot's due time by its digit, set when it is armed (empty
+    // while it is not): the next-run box only shows it, so a text put there
+    // by anything else runs nothing.
+    std::string& due(const std::string& digit) { return due_[static_cast<unsigned char>(digit[0] - '1') % 5]; }
+    std::string due_[5];
 };
 
 // Rewrites an hour or minute text for arming: a text that is not numeric, or

@@ -1,5 +1,7 @@
 #include "error_box.h"
 
+#include "stray_messages.h"
+
 namespace dorimo {
 
 const char kApplicationTitle[] = "ドリモ玉";
@@ -10,6 +12,7 @@ std::string error_box_text(const std::string& message) {
 }
 
 void show_error_box(HWND owner, const std::string& message) {
+    const BoxUnderTheRule guard;
     MessageBoxA(owner, error_box_text(message).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
 }
 

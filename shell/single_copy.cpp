@@ -6,12 +6,13 @@
 
 #include "error_box.h"
 #include "launch.h"
+#include "stray_messages.h"
 #include "wide_text.h"
 
 namespace dorimo {
 namespace {
 
-constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting
+constexpr DWORD kPatienceMs = 10000;      // for a copy that is still starting, or ending
 constexpr DWORD kBesideOtherUserMs = 3000; // for a copy still making its window beside another user's
 constexpr DWORD kOtherSessionMs = 1000;   // for a copy in another session that is ending
 constexpr DWORD kAskEveryMs = 50;
@@ -95,11 +96,41 @@ Settings settings_of(DWORD pid) {
     return got && key_of(folder_of(image.substr(0, size))) == own_key ? Settings::Own : Settings::Other;
 }
 
+// The integrity level of a process's token (an elevated copy's is higher
+// than a filtered one's); false when the token may not be read.
+bool integrity_of(HANDLE process, DWORD& level) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+    BYTE label[64] = {};
+    DWORD size = 0;
+    const bool got = GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size);
+    CloseHandle(token);
+    if (!got) return false;
+    const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label)->Label.Sid;
+    level = *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+    return true;
+}
+
+// Whether the process runs with higher rights than this one: a higher
+// integrity level, or a token this one may not even read. Nothing else (a
+// window that is going away, a copy that does not answer) says so.
+bool higher_rights(DWORD pid) {
+    const HANDLE process = open_process(pid);
+    if (!process) return false;
+    DWORD level = 0, own_level = 0;
+    const bool known = integrity_of(process, level);
+    const DWORD error = GetLastError();
+    CloseHandle(process);
+    if (!known) return error == ERROR_ACCESS_DENIED;
+    return integrity_of(GetCurrentProcess(), own_level) && level > own_level;
+}
+
 // Asks the program's window that uses the settings file to show itself;
-// true once it did. A copy that refuses the request runs with higher
-// rights; the lock is this session's, so a copy of the program whose
-// process may not be looked at belongs to another user of the session
-// ("Run as" another user).
+// true once it did. A copy that cannot be asked and runs with higher rights
+// is said to; one whose window is going away or does not answer is waited
+// for (the lock it frees when it ends). The lock is this session's, so a
+// copy of the program whose process may not be looked at belongs to another
+// user of the session ("Run as" another user).
 bool ask_to_show(Refusal& refusal) {
     for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", L"ドリモ丸"); w;
          w = FindWindowExW(nullptr, w, L"TForm1", L"ドリモ丸")) {
@@ -110,12 +141,11 @@ bool ask_to_show(Refusal& refusal) {
         if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
-        SetLastError(0);
         if (SendMessageTimeoutW(w, show_request_message(), static_cast<WPARAM>(own_key),
                                 static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
             answer == static_cast<DWORD_PTR>(kShown))
             return true;
-        if (GetLastError() == ERROR_ACCESS_DENIED) refusal = Refusal::OtherRights;
+        if (higher_rights(pid)) refusal = Refusal::OtherRights;
     }
     return false;
 }
@@ -161,6 +191,7 @@ bool tell_already_running(const std::wstring& path, Reason reason) {
     case Reason::NoAnswer: text += "動いている方が応答しないため、前面に出せませんでした。"; break;
     }
     text += "\r\nこちらは起動せずに終わります。";
+    const BoxUnderTheRule guard;
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONINFORMATION | MB_OK | MB_SETFOREGROUND);
     return false;
 }
@@ -176,6 +207,7 @@ bool tell_lock_refused(const std::wstring& path, DWORD error) {
     else
         text += "この設定ファイルのロックを作れませんでした: " + system_message(error);
     text += "\r\nこちらは起動せずに終わります。";
+    const BoxUnderTheRule guard;
     MessageBoxA(nullptr, text.c_str(), kApplicationTitle, MB_ICONWARNING | MB_OK | MB_SETFOREGROUND);
     return false;
 }

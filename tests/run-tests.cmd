@@ -16,7 +16,7 @@ rem A test program still running after so many seconds ends as one failure.
 if not defined DORIMO_TEST_TIME_LIMIT set "DORIMO_TEST_TIME_LIMIT=900"
 
 rem What the parts' programs start, beside them.
-set "beside=dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll"
+set "beside=dorimo.exe dorimo_seam.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll"
 set "missing="
 for %%f in (%beside%) do call :check_beside %%f
 if defined missing (

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "Unit1.h"
 #include "layout.h"
 
 namespace e2e {
@@ -253,6 +254,47 @@ std::string App::text(const std::string& name) const { return window_text(contro
 
 void App::set_text(const std::string& name, const std::string& text) {
     SendMessageA(control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+App::Options test_build() {
+    App::Options options;
+    options.program = "dorimo_seam.exe";
+    return options;
+}
+
+LPARAM exit_process() {
+    return reinterpret_cast<LPARAM>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "ExitProcess"));
+}
+
+void flood(HWND to) {
+    for (UINT id = WM_USER; id < 0x2100; ++id) PostMessageA(to, id, 0x12345678, 0x12345678);
+    PostMessageA(to, WM_TIMER, 1, exit_process());
+}
+
+// The seam of the program's test builds (Unit1.h): a WM_COPYDATA.
+bool App::seam(ULONG_PTR what, const std::string& data) {
+    COPYDATASTRUCT copy{what, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(form_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, 10000, &answer) &&
+           answer == TRUE;
+}
+
+void App::write_as_program(const std::string& name, const std::string& text) {
+    EXPECT_TRUE(seam(dorimo::kSeamText, name + '\0' + text + '\0')) << name << ": needs the test build";
+}
+
+void App::move_clock_to(const std::string& date_time) {
+    SYSTEMTIME to{}, now{};
+    ASSERT_EQ(std::sscanf(date_time.c_str(), "%hu/%hu/%hu %hu:%hu:%hu", &to.wYear, &to.wMonth, &to.wDay, &to.wHour,
+                          &to.wMinute, &to.wSecond), 6) << date_time;
+    GetLocalTime(&now);
+    FILETIME a, b;
+    SystemTimeToFileTime(&to, &a);
+    SystemTimeToFileTime(&now, &b);
+    const auto ticks = [](const FILETIME& f) { return static_cast<long long>((ULONGLONG(f.dwHighDateTime) << 32) | f.dwLowDateTime); };
+    const long long seconds = (ticks(a) - ticks(b)) / 10000000 + 1;
+    EXPECT_TRUE(seam(dorimo::kSeamClock, std::string(reinterpret_cast<const char*>(&seconds), sizeof seconds)))
+        << "needs the test build";
 }
 
 void App::type(const std::string& name, const std::string& keys) {

@@ -57,6 +57,11 @@ public:
 
     std::string text(const std::string& name) const;
     void set_text(const std::string& name, const std::string& text);  // as WM_SETTEXT
+    // Through the seam of the program's test build (test_build()): a box a user cannot
+    // change written by the program itself; the program's clock moved to a
+    // second past a local time "yyyy/mm/dd hh:nn:ss" (its ticks then see it).
+    void write_as_program(const std::string& name, const std::string& text);
+    void move_clock_to(const std::string& date_time);
     void type(const std::string& name, const std::string& keys);      // character by character
     bool checked(const std::string& name) const;
     void set_checked(const std::string& name, bool checked);
@@ -90,11 +95,17 @@ public:
     std::string exe_path() const { return folder_ + "\\" + exe_name_; }
 
 private:
+    bool seam(ULONG_PTR what, const std::string& data);
     std::string folder_;
     std::string exe_name_;
     PROCESS_INFORMATION process_{};
     HWND form_ = nullptr;
 };
+
+// The program's test build, dorimo_seam.exe started as dorimo.exe: the
+// program with the seam through which the tests move its clock and write
+// the boxes a user cannot change.
+App::Options test_build();
 
 // Text of a window as the 8-bit form gives it (works across processes).
 std::string window_text(HWND window);
@@ -120,5 +131,13 @@ long run_to_end(const std::wstring& exe, const std::wstring& folder, int ms = 20
 
 // The first visible message box of a process, or null when none came in time.
 HWND wait_for_message_box(DWORD pid, int ms = 5000);
+
+// The address of ExitProcess, the same in every process of the session: a
+// timer message's procedure that would end the program at once.
+LPARAM exit_process();
+
+// Posts every control class's private message (WM_USER up to 0x2100) with
+// forged pointers to a window, then a timer message with exit_process().
+void flood(HWND to);
 
 }  // namespace e2e

@@ -174,6 +174,8 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
             if (box.kind == dorimo::Kind::Combo) {
                 app.set_text(box.name, "");
                 app.type(box.name, text);  // as a user does: the caret stays after the text
+            } else if (box.kind == dorimo::Kind::ReadOnlyEdit) {
+                app.write_as_program(box.name, text);  // a box a user cannot change
             } else {
                 app.set_text(box.name, text);
             }
@@ -198,7 +200,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
 }
 
 TEST(AnyResolution, TheBoxesShowTheirWidestTextsWhole) {
-    App app;
+    App app(test_build());
     expect_widest_texts_whole(app, dpi());
 }
 
@@ -294,7 +296,7 @@ void change_resolution(const App& app, int to, int dx, int dy, bool within_sent)
 // message from another program, whose rectangle means nothing here, lays it
 // out at its own resolution where it is.
 TEST(AnyResolution, AChangeOfResolutionLaysTheWindowOutAgain) {
-    App app;
+    App app(test_build());
     expect_laid_out(app, dpi());
     RECT before;
     GetWindowRect(app.form(), &before);

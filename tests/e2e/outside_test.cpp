@@ -11,6 +11,7 @@
 #include "accessible.h"
 #include "app_driver.h"
 #include "layout.h"
+#include "stray_messages.h"
 
 namespace e2e {
 namespace {
@@ -75,6 +76,7 @@ void sweep(HWND to, HWND marker, bool to_control) {
             }
             const std::pair<WPARAM, LPARAM> pairs[] = {{0, 0}, {1, pointer}, {~0u, -1}, {random(), LPARAM(random())}};
             for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
+            if (id == WM_TIMER || id == 0x0118) PostMessageA(to, id, 1, exit_process());  // and the system's timers
         }
         turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
         PostMessageA(marker, BM_SETCHECK, static_cast<WPARAM>(turned), 0);
@@ -130,11 +132,23 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
             PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(dorimo::kFirstControlId + i, BN_CLICKED), foreign);
     }
 
-    for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1"}) {
+    app.set_text("txtTUGI1", "2000/01/01 00:00:00");  // a box a user cannot change takes nothing from elsewhere
+    PostMessageA(app.control("txtMAE1"), WM_CHAR, '2', 1);
+    // Then once more while a box of the program's is up (a save refused by a folder at the settings file's
+    // name): to the box, its button and a control of the window, whose messages the box's loop takes.
+    HWND box = nullptr;
+    for (const char* name : {"", "Label2", "chk11", "cbH1", "cbH1 box", "ex_path1", "BitBtn1", "box", "box button", "ex_path1"}) {
         SCOPED_TRACE(*name ? name : "the window");
         const std::string control(name);
+        if (control == "box") {
+            CreateDirectoryA(app.ini_path().c_str(), nullptr);
+            app.post_click("btnSAVE");
+            ASSERT_NE(box = app.wait_for_message_box(), nullptr);
+        }
         const HWND to = control.empty() ? app.form()
                         : control == "cbH1 box" ? FindWindowExA(app.control("cbH1"), nullptr, "Edit", nullptr)
+                        : control == "box"      ? box
+                        : control == "box button" ? FindWindowExA(box, nullptr, "Button", nullptr)
                                                 : app.control(name);
         ASSERT_NE(to, nullptr);
         sweep(to, app.control("chkTORAY"), to != app.form());
@@ -145,8 +159,12 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
         EXPECT_TRUE(IsWindowVisible(app.application_window()));
         EXPECT_TRUE(tray_icons().empty());
         EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
-        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), box ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES);
     }
+    EXPECT_TRUE(IsWindow(box));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+    RemoveDirectoryA(app.ini_path().c_str());
     app.click("btnGO2");  // a line more, in the log the sweep went through
     const std::vector<std::string> log = app.log();
     ASSERT_GE(log.size(), 2u);
@@ -156,6 +174,52 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     EXPECT_EQ(saved(app, "rtn1", "chk13"), "1");
     EXPECT_EQ(saved(app, "rtn1", "path1"), "calc");
     EXPECT_EQ(saved(app, "rtn2", "path2"), "notepad");
+}
+
+// What Microsoft documents as posted or sent to a window by the system itself: input
+// (pointer, touch, gesture, pen, raw input, keyboard, input methods, mouse, app commands),
+// notices (power, devices, sessions, the compositor, settings, themes, the clipboard,
+// resolution, activation and placing) and what screen readers and automation tools send.
+// Every one is taken from elsewhere, but input not by a disabled box, and changes not by a box a
+// user cannot change (the log, the disabled ones); what
+// carries what only the thread itself can give is refused, and a timer's procedure cleared.
+TEST(Outside, TheRuleTakesWhatTheSystemSendsAndRefusesWhatOnlyTheThreadGives) {
+    const UINT input[] = {
+        0x0100, 0x0101, 0x0102, 0x0104, 0x0105, 0x0109, 0x010D, 0x010E, 0x010F, 0x0286, 0x0290,  // keys, an IME's
+        0x0200, 0x0201, 0x0204, 0x020A, 0x020B, 0x020E, 0x02A1, 0x02A3, 0x00A0, 0x00A1,          // the mouse
+        0x0119, 0x011A, 0x0240, 0x0238, 0x0239, 0x023A, 0x0241, 0x0242, 0x0243, 0x0245, 0x0246,  // gestures, touch
+        0x0247, 0x0249, 0x024A, 0x024B, 0x024C, 0x024D, 0x024E, 0x024F, 0x0251, 0x0252, 0x0253,  // WM_POINTER...
+        0x02C0, 0x02CC,                                                                          // pen
+    };
+    const UINT changes[] = {0x000C, 0x00C2, 0x00C7, 0x00F1, 0x014E, 0x0300, 0x0302, 0x0304};  // text, check, item
+    const UINT notices[] = {
+        0x0000, 0x0003, 0x0005, 0x0006, 0x0007, 0x0008, 0x000A, 0x000D, 0x000E, 0x000F, 0x0010, 0x0011, 0x0013,
+        0x0014, 0x0015, 0x0016, 0x0018, 0x001A, 0x001C, 0x001D, 0x001E, 0x001F, 0x0020, 0x0021, 0x0024, 0x003D,
+        0x0046, 0x0047, 0x004A, 0x0050, 0x0051, 0x0053, 0x007B, 0x007E, 0x007F, 0x0083, 0x0084, 0x0085, 0x0086,
+        0x0088, 0x00FE, 0x00FF, 0x0111, 0x0112, 0x0113, 0x0127, 0x0128, 0x0129, 0x0214, 0x0215, 0x0216, 0x0218,
+        0x0219, 0x0231, 0x0232, 0x0233, 0x0281, 0x0282, 0x02B1, 0x02E0, 0x02E2, 0x02E3, 0x02E4, 0x0301, 0x0308,
+        0x030D, 0x030F, 0x0311, 0x0312, 0x0317, 0x0318, 0x0319, 0x031A, 0x031D, 0x031E, 0x031F, 0x0320, 0x0321,
+        0x0323, 0x0326, 0x033F, 0x03E0,
+    };
+    const UINT refused[] = {0x0001, 0x0002, 0x000B, 0x0012, 0x002B, 0x002C, 0x0030, 0x004E, 0x0080, 0x0081, 0x0082,
+                            0x0087, 0x0110, 0x0132, 0x0138, 0x00BC, 0x00D0, 0x0164, 0x0283, 0x0288, 0x0400, 0x1501,
+                            0x1602, 0x8000, 0xC000};
+    using dorimo::Lock;
+    for (const UINT id : input) {
+        EXPECT_TRUE(dorimo::taken_from_elsewhere(id, Lock::ReadOnly)) << std::hex << id;
+        EXPECT_FALSE(dorimo::taken_from_elsewhere(id, Lock::Disabled)) << std::hex << id;
+    }
+    for (const UINT id : changes) {
+        EXPECT_TRUE(dorimo::taken_from_elsewhere(id)) << std::hex << id;
+        EXPECT_FALSE(dorimo::taken_from_elsewhere(id, Lock::ReadOnly)) << std::hex << id;
+    }
+    for (const UINT id : notices) EXPECT_TRUE(dorimo::taken_from_elsewhere(id, Lock::Disabled)) << std::hex << id;
+    for (const UINT id : refused) EXPECT_FALSE(dorimo::taken_from_elsewhere(id)) << std::hex << id;
+    WPARAM wparam = 7;
+    LPARAM lparam = exit_process();
+    dorimo::clear_untrusted(WM_TIMER, wparam, lparam);
+    EXPECT_EQ(wparam, 7u);
+    EXPECT_EQ(lparam, 0);
 }
 
 // A close that another program sends rather than posts (as tools that end

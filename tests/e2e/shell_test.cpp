@@ -35,24 +35,25 @@ std::vector<std::string> marker_lines(const App& app) {
 bool starts_with(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
 TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
-    App app;
+    App app(test_build());
     const std::string program = make_marker_program(app.folder(), "marker.cmd");
     app.set_text("ex_path2", program);
     for (const char* day : {"chk21", "chk22", "chk23", "chk24", "chk25", "chk26", "chk27"})
         app.set_checked(day, true);
     app.click("btnGO2");
-    const std::string armed_for = app.text("txtTUGI2");
-    app.set_text("txtTUGI2", "2000/01/01 00:00:00");
+    const std::string armed_for = app.text("txtTUGI2");  // tomorrow, 00:00:00
+    app.move_clock_to(armed_for);
 
     // The timers keep ticking while a file-open dialog is open.
     app.post_click("BitBtn5");
     const HWND dialog = app.wait_for_message_box();
     ASSERT_NE(dialog, nullptr);
 
-    ASSERT_TRUE(wait_for([&] { return app.text("txtMAE2") == "2000/01/01 00:00:00"; }, 15000));
+    ASSERT_TRUE(wait_for([&] { return app.text("txtMAE2") == armed_for; }, 15000));
     ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 10000));
     EXPECT_EQ(marker_lines(app), std::vector<std::string>{"[marker.cmd][]"});
-    EXPECT_EQ(app.text("txtTUGI2"), armed_for);
+    const std::string next = app.text("txtTUGI2");  // the day after
+    EXPECT_TRUE(next > armed_for && next.substr(10) == armed_for.substr(10)) << next;
     EXPECT_EQ(app.text("btnGO2"), "停止");
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(wait_for([&] { return !IsWindow(dialog); }));
@@ -62,15 +63,15 @@ TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
     EXPECT_TRUE(starts_with(log[1], "登録2実行 ")) << log[1];
     EXPECT_NE(log[1].find(" 開始★<" + program + ">"), std::string::npos) << log[1];
     EXPECT_TRUE(starts_with(log[2], "登録2予約 ")) << log[2];
-    EXPECT_NE(log[2].find("  次回実行日時<" + armed_for + ">"), std::string::npos) << log[2];
+    EXPECT_NE(log[2].find("  次回実行日時<" + next + ">"), std::string::npos) << log[2];
 
     // Run now: its line and its run; the slot stays as it was.
     app.click("btnRUN2");
     ASSERT_TRUE(wait_for([&] { return marker_lines(app).size() == 2; }, 10000));
     EXPECT_TRUE(starts_with(app.log()[3], "登録2即実行 "));
     EXPECT_NE(app.log()[3].find(" <" + program + ">"), std::string::npos);
-    EXPECT_EQ(app.text("txtTUGI2"), armed_for);
-    EXPECT_EQ(app.text("txtMAE2"), "2000/01/01 00:00:00");
+    EXPECT_EQ(app.text("txtTUGI2"), next);
+    EXPECT_EQ(app.text("txtMAE2"), armed_for);
     EXPECT_EQ(app.text("btnGO2"), "停止");
     EXPECT_EQ(app.log().size(), 5u);  // a program that starts adds no line
 }
@@ -78,12 +79,12 @@ TEST(Launch, ADueRunShowsItselfReArmsAndOpensTheProgram) {
 // A due run and a run now of a program that is not there: the log says so,
 // after the run's own lines, with the system's reason.
 TEST(Launch, ARunThatCannotStartSaysSo) {
-    App app;
+    App app(test_build());
     const std::string missing = app.folder() + "\\missing.cmd";
     app.set_text("ex_path3", missing);
     app.set_checked("chk35", true);
     app.click("btnGO3");
-    app.set_text("txtTUGI3", "2000/01/01 00:00:00");
+    app.move_clock_to(app.text("txtTUGI3"));
     ASSERT_TRUE(wait_for([&] { return app.log().size() == 5; }, 15000));
     auto log = app.log();
     EXPECT_TRUE(starts_with(log[1], "登録3実行 ")) << log[1];
@@ -131,7 +132,7 @@ void type_into_dialog(HWND dialog, const std::wstring& name);
 // file in the browsed folder, neither while the dialog stands there (a due
 // run then starts the file of that name in the start folder) nor after.
 TEST(Launch, ABareNameIsNotFoundInAFolderOnlyBrowsed) {
-    App app;
+    App app(test_build());
     const std::string browsed = new_temp_folder();
     make_marker_program(browsed, "marker.cmd");
     make_marker_program(browsed, "due.cmd");
@@ -145,7 +146,7 @@ TEST(Launch, ABareNameIsNotFoundInAFolderOnlyBrowsed) {
     type_into_dialog(dialog, to_wide(browsed + "\\"));  // into the folder, not a choice
     Sleep(500);
     ASSERT_TRUE(IsWindow(dialog));
-    app.set_text("txtTUGI2", "2000/01/01 00:00:00");
+    app.move_clock_to(app.text("txtTUGI2"));
     ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 15000));
     EXPECT_EQ(marker_lines(app), std::vector<std::string>{"[due.cmd][]"});
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -423,17 +424,19 @@ TEST(Tray, TheStartUpOptionHidesTheWindowAtItsFirstPaintOnly) {
     EXPECT_NE(read_file(app.ini_path()).find("tray=0\r\n"), std::string::npos);
 }
 
+// Slot 5, armed with it and stopped, leaves slot 4's timer running.
 TEST(Tray, DueRunsHappenWhileInTheTray) {
-    App app;
+    App app(test_build());
     const std::string program = make_marker_program(app.folder(), "marker.cmd");
     app.set_text("ex_path4", program);
     app.set_checked("chk41", true);
-    app.click("btnGO4");
+    app.set_checked("chk51", true);
+    for (const char* toggle : {"btnGO5", "btnGO4", "btnGO5"}) app.click(toggle);  // slot 4 keeps its ticks
     app.click("btnTRAY");
-    app.set_text("txtTUGI4", "2000/01/01 00:00:00");
+    app.move_clock_to(app.text("txtTUGI4"));
     ASSERT_TRUE(wait_for([&] { return !marker_lines(app).empty(); }, 20000));
     EXPECT_FALSE(IsWindowVisible(app.form()));
-    EXPECT_TRUE(starts_with(app.log()[1], "登録4実行 "));
+    EXPECT_TRUE(starts_with(app.log()[3], "登録4実行 "));
 }
 
 // A slot set for the coming minute really runs (up to 80 s; run by hand with

@@ -8,7 +8,7 @@ add_executable(e2e_tests ${test_manifest}
     e2e/outside_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout oleacc oleaut32 ole32)
-add_dependencies(e2e_tests dorimo show_probe dorimo_floor marker_library)
+add_dependencies(e2e_tests dorimo dorimo_seam show_probe dorimo_floor marker_library)
 
 # Loaded into the program by a message hook: changes of resolution sent as
 # the system sends them, from the window's own thread.
@@ -41,7 +41,7 @@ endforeach()
 add_executable(soak_tests ${test_manifest} e2e/soak.cpp e2e/app_driver.cpp)
 target_include_directories(soak_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
 target_link_libraries(soak_tests PRIVATE test_support dorimo_layout psapi)
-add_dependencies(soak_tests dorimo)
+add_dependencies(soak_tests dorimo_seam)
 test_program(soak_tests soak)
 set_tests_properties(soak_tests PROPERTIES COST 200)
 time_limit(soak_tests 400)

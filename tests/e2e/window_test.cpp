@@ -290,7 +290,8 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
 }
 
 // Another program holds the settings file from before the start on and long after: the start,
-// the save button and the close each say so once, and the program ends with the file as it was.
+// the save button and the close each say so once, and the program ends with the file as it was;
+// floods of private messages and a timer's procedure posted to each box meanwhile change nothing.
 TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
     App::Options options;
     options.folder = new_temp_folder();
@@ -303,9 +304,10 @@ TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
         HWND box = app.wait_for_message_box(10000);
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(message_box_text(box).rfind(path + said[box_of > 0], 0), 0u) << message_box_text(box);
+        for (HWND to : {box, FindWindowExA(box, nullptr, "Button", nullptr), app.control("ex_path1")}) flood(to);
         if (box_of == 0) CloseHandle(held);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);  // taken after the floods
+        ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }, 60000));
         if (box_of == 0) app.post_click("btnSAVE");
         if (box_of == 1) PostMessageA(app.form(), WM_CLOSE, 0, 0);
     }
@@ -857,7 +859,7 @@ std::wstring through_another_drive(const std::wstring& path) {
 // A second start with the same settings file brings the running copy's
 // window back and ends, however the program is spelled or named; requests
 // that carry nothing, too much or another settings file change nothing;
-// from another folder a copy runs on its own.
+// a copy that is ending is waited for; from another folder a copy runs on its own.
 TEST(Window, ASecondStartShowsTheRunningCopy) {
     const struct {
         const char* way;
@@ -941,6 +943,21 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         Sleep(500);
         EXPECT_TRUE(IsWindowVisible(app.form()));
         EXPECT_TRUE(tray_icons().empty());
+    }
+
+    {  // A start 0.3 s after a close waits for the copy that is ending and shows its own window, no box.
+        App app;
+        PostMessageA(app.form(), WM_CLOSE, 0, 0);
+        Sleep(300);
+        EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder()), 20000, [&](DWORD second) {
+                      HWND shown = nullptr;
+                      EXPECT_TRUE(wait_for([&] {
+                          for (HWND w : process_windows(second, "TForm1")) shown = IsWindowVisible(w) ? w : shown;
+                          return shown != nullptr;
+                      }, 15000));
+                      EXPECT_TRUE(process_windows(second, "#32770").empty());
+                      PostMessageA(shown, WM_CLOSE, 0, 0);
+                  }), 0);
     }
 
     App app;
