@@ -355,6 +355,9 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
             throw EIniFileException(settings.path);
     }
     const std::string bytes = saved_bytes(form, old, settings.path);
+    // Grown past what the start reads, the file would be unreadable the next
+    // run, and that run would not save: it is not written.
+    if (bytes.size() > kLargestFile) throw EIniFileException(settings.path);
 
     // A file of more than one hard link is written in place: a new file in
     // its place would leave the other names with the old one.

@@ -325,6 +325,7 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         std::filesystem::remove(file);
     }
+    EXPECT_THROW((put_file_bytes(file, std::string(1 << 20, ';')), save_settings_whole(form, location())), EIniFileException);
     put_file_bytes(file, std::string((1 << 20) + 1, ';'));  // too big to read: named so
     try {
         read_settings_at_start(location());
