@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <cstdint>
+#include <cwchar>
 
 #include "error_box.h"
 #include "launch.h"
@@ -130,14 +131,19 @@ bool higher_rights(DWORD pid) {
 // is said to; one whose window is going away or does not answer is waited
 // for (the lock it frees when it ends). The lock is this session's, so a
 // copy of the program whose process may not be looked at belongs to another
-// user of the session ("Run as" another user).
+// user of the session ("Run as" another user). The copy's window is found
+// by its class and its program's folder: its caption is a text any program
+// may set (WM_SETTEXT), and only tells another user's window of the class
+// from another program's.
 bool ask_to_show(Refusal& refusal) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", L"ドリモ丸"); w;
-         w = FindWindowExW(nullptr, w, L"TForm1", L"ドリモ丸")) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"TForm1", nullptr); w; w = FindWindowExW(nullptr, w, L"TForm1", nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         const Settings settings = settings_of(pid);
-        if (settings == Settings::Unknown && refusal == Refusal::None) refusal = Refusal::OtherUser;
+        wchar_t caption[8] = {};
+        if (settings == Settings::Unknown && refusal == Refusal::None && GetWindowTextW(w, caption, 8) &&
+            std::wcscmp(caption, L"ドリモ丸") == 0)
+            refusal = Refusal::OtherUser;
         if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;

@@ -17,7 +17,7 @@ mkdir -p runner-test/logs
 cp run-tests.cmd runner-test/
 cp stand_in.exe runner-test/core_tests.exe
 cd runner-test
-for beside in dorimo.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll; do
+for beside in dorimo.exe dorimo_seam.exe dorimo_floor.exe show_probe.exe settings_path_probe.exe marker_library.dll resolution_hook.dll; do
     : >"$beside"
 done
 
