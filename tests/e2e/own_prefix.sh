@@ -23,5 +23,13 @@ if [ "$dpi" != 0 ]; then
     wineserver -k >/dev/null 2>&1 || true
 fi
 if [ "$dpi" = 0 ]; then export DORIMO_TEST_DPI=96; else export DORIMO_TEST_DPI=$dpi; fi
+# In another locale the prefix's first program may start Wine's own update of
+# the prefix, which can end the desktop again: let that settle first, or the
+# desktop is started anew by the test program's first window and holds the
+# part's log (its standard output) until the prefix ends.
+if [ -n "${DORIMO_TEST_LANG:-}" ]; then
+    wine cmd /c exit >/dev/null 2>&1 || true
+    wineserver -w
+fi
 start_desktop
 wine_limited "$@"
