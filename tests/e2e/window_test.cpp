@@ -720,8 +720,7 @@ IAccessible* reader_object(HWND control) {
 // text on screen changes.
 TEST(Window, ScreenReadersTellEveryControlApart) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    {  // After a box at the start (the settings too big to read), the thread's first active window, where
-       // the system's COM makes its hidden window: a reader's call is answered at once.
+    {  // After a box at the start (the settings too big to read), where COM makes its window: answered at once.
         App::Options big;
         big.ini = "[rtn1]\r\npath1=" + std::string(1 << 20, 'a') + "\r\n";
         App app(big);
@@ -886,9 +885,9 @@ std::wstring through_another_drive(const std::wstring& path) {
 // (a hard one, or else a symbolic one) to the settings file beside `exe`.
 template <bool hard>
 std::wstring linked_copy(const std::wstring& exe) {
-    const std::wstring folder = to_wide(new_temp_folder()), ini = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo.ini";
+    const std::wstring folder = to_wide(new_temp_folder()), link = folder + L"\\dorimo.ini",
+                       ini = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo.ini";
     copy_program("dorimo.exe", folder + L"\\dorimo.exe");
-    const std::wstring link = folder + L"\\dorimo.ini";
     const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (hard) {
@@ -903,9 +902,8 @@ std::wstring linked_copy(const std::wstring& exe) {
         PROCESS_INFORMATION process{};
         if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             CloseHandle(process.hThread), CloseHandle(process.hProcess);
-        wait_for([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
     }
-    return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES ? folder + L"\\dorimo.exe" : L"";
+    return wait_for([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }) ? folder + L"\\dorimo.exe" : L"";
 }
 
 // A second start with the same settings file brings the running copy's
