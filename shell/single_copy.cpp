@@ -129,7 +129,7 @@ bool higher_rights(DWORD pid) {
 // ends). The lock is this session's, so a
 // copy of the program whose process may not be looked at belongs to another
 // user of the session ("Run as" another user). The copy's window is found
-// by its class and its program's folder: its caption is a text any program
+// by its class and its program's settings file: its caption is a text any program
 // may set (WM_SETTEXT), and only tells another user's window of the class
 // from another program's.
 bool ask_to_show(Refusal& refusal) {
@@ -272,6 +272,8 @@ UINT show_request_message() {
     return message;
 }
 
+// The request carries the low halves of the asking start's keys: its path's,
+// and its identity's or 0 (hard links to one file meet at the identity).
 bool is_own_show_request(WPARAM wparam, LPARAM lparam) {
     return own_keys[0] && (static_cast<DWORD>(wparam) == static_cast<DWORD>(own_keys[0]) ||
                            (own_keys[1] && static_cast<DWORD>(lparam) == static_cast<DWORD>(own_keys[1])));

@@ -208,7 +208,7 @@ LRESULT CALLBACK guard_created(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HCBT_CREATEWND) {
         const HWND made = reinterpret_cast<HWND>(wparam);
         const CREATESTRUCTA& how = *reinterpret_cast<const CBT_CREATEWNDA*>(lparam)->lpcs;
-        if (!own_box && GetClassLongA(made, GCW_ATOM) == 32770) own_box = made;  // "#32770
+        if (!own_box && GetClassLongA(made, GCW_ATOM) == 32770) own_box = made;  // the dialog class, #32770
         if (made == own_box || (own_box && (how.style & WS_CHILD) && how.hwndParent == own_box))
             guard_control(made, Lock::Caption);
     }

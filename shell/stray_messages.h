@@ -1,7 +1,8 @@
 // Messages from other threads and processes. Any program of the session may
-// post or send any message to any window; every window of the program's
-// thread takes from elsewhere only what the rule (kRules in the source) lets
-// through, from its creation on.
+// post or send any message to any window; every window the program's code
+// makes (its window, its controls, its boxes) takes from elsewhere only what
+// the rule (kRules in the source) lets through, from its creation on. The
+// windows and timers of the system's parts in the thread are theirs.
 #pragma once
 
 #include <windows.h>
