@@ -728,10 +728,9 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
         ASSERT_NE(box, nullptr);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return !IsWindow(box) && IsWindowVisible(app.form()); }));
-        Sleep(1000);  // painted, and named
+        IAccessible* path = nullptr;  // named once painted
+        ASSERT_TRUE(wait_for([&] { return (path = reader_object(app.control("ex_path1"))) && hear(path).name == "登録1 実行ファイル名"; }));
         const DWORD start = GetTickCount();
-        IAccessible* path = reader_object(app.control("ex_path1"));
-        ASSERT_NE(path, nullptr);
         EXPECT_EQ(hear(path).name, "登録1 実行ファイル名");
         EXPECT_LT(GetTickCount() - start, 1000u);
         path->Release();
