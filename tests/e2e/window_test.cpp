@@ -729,7 +729,10 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(wait_for([&] { return !IsWindow(box) && IsWindowVisible(app.form()); }));
         IAccessible* path = nullptr;  // named once painted
-        ASSERT_TRUE(wait_for([&] { return (path = reader_object(app.control("ex_path1"))) && hear(path).name == "登録1 実行ファイル名"; }));
+        ASSERT_TRUE(wait_for([&] {
+            if (path) path->Release();
+            return (path = reader_object(app.control("ex_path1"))) && hear(path).name == "登録1 実行ファイル名";
+        }));
         const DWORD start = GetTickCount();
         EXPECT_EQ(hear(path).name, "登録1 実行ファイル名");
         EXPECT_LT(GetTickCount() - start, 1000u);
@@ -737,7 +740,7 @@ TEST(Window, ScreenReadersTellEveryControlApart) {
         PostMessageA(app.form(), WM_CLOSE, 0, 0);  // the run does not save, and says so
         ASSERT_NE(box = app.wait_for_message_box(10000), nullptr);
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(wait_for([&] { return !app.running(); }));
+        EXPECT_TRUE(wait_for([&] { return !app.running(); }, 20000));
     }
     {
         App app;
