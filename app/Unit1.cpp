@@ -206,12 +206,15 @@ void TForm1::create_controls() {
                                      nullptr);
         }
         // Under the rule for messages from elsewhere from its creation; the
-        // log and the slots' last and next runs are the program's own texts.
-        // Its font before its items and text: each change of font lays a
-        // drop-down list out anew.
-        guard_control(c.hwnd, control.kind == Kind::ReadOnlyEdit ? Lock::Disabled
-                              : control.kind == Kind::Memo       ? Lock::ReadOnly
-                                                                 : Lock::None);
+        // log and the slots' last and next runs are the program's own texts,
+        // and so are the captions of buttons, labels and check boxes (a
+        // toggle's tells whether its slot is armed): only the boxes a user
+        // types into take a text from elsewhere. Its font before its items
+        // and text: each change of font lays a drop-down list out anew.
+        guard_control(c.hwnd, control.kind == Kind::ReadOnlyEdit                          ? Lock::Disabled
+                              : control.kind == Kind::Memo                                ? Lock::ReadOnly
+                              : control.kind == Kind::Edit || control.kind == Kind::Combo ? Lock::None
+                                                                                          : Lock::Caption);
         if (c.hwnd) lay_out(c, false);
         switch (control.kind) {
         case Kind::Combo:
@@ -461,6 +464,7 @@ LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
         // answered at once, and the window comes forward right after, also
         // while it is still starting: the first paint then leaves it shown.
         if (!is_own_show_request(wparam, lparam)) return 0;
+        if (closing_) return kClosing;  // the other start waits for this copy's end, whatever box the close shows
         first_paint_done_ = true;
         show_requested_ = true;
         PostMessageA(window_, WM_SHOW_REQUESTED, 0, 0);
@@ -589,7 +593,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_ENDSESSION:
         if (wparam) session_ending();
         return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: end_own_loops(0); return 0;
     case WM_NCDESTROY: {
         HWND closing = window_;
         window_ = nullptr;
@@ -789,9 +793,9 @@ int TForm1::run(int show_command) {
     readers_pending_ = SetTimer(window_, kReadersTimer, 0, nullptr) != 0;
 
     // The loop ends when the window has gone: a WM_QUIT that another program
-    // posts while it is there is dropped, as are the messages the window does
-    // not take from elsewhere (the other loops of the thread drop them once
-    // the hooks are set, which would slow the start down before it).
+    // posts is dropped, as are the messages the window does not take from
+    // elsewhere (the other loops of the thread drop them once the hooks are
+    // set, which would slow the start down before it).
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) != -1) {
         if (msg.message == WM_QUIT) {

@@ -1,6 +1,9 @@
 #include "settings_find_read_save.h"
 
+#include <winioctl.h>
+
 #include <algorithm>
+#include <cstddef>
 
 #include "error_box.h"
 #include "profile_text.h"
@@ -104,35 +107,11 @@ Read read_whole(const std::wstring& path) {
     }
 }
 
-// Where a name at which no file could be opened leads. Nothing there: the
-// name itself. A link whose file is not made yet: the file is made through
-// it for the moment of asking its path (the system removes it when it is
-// closed, whatever happens to the program), so that a save works beside that
-// file and a new file kept there is found. 0, or why the place cannot be
-// reached: a folder on the way, or on the link's way, is missing (the drive
-// of a link is not there yet, for one).
-DWORD place_of_missing(const std::wstring& path, std::wstring& place) {
-    place = path;
-    WIN32_FIND_DATAW entry;
-    HANDLE listed = FindFirstFileW(path.c_str(), &entry);
-    if (listed != INVALID_HANDLE_VALUE) FindClose(listed);
-    else if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (f == INVALID_HANDLE_VALUE) {
-        // Not made: the link's folder is not there (Wine says the file is
-        // not found), or the link cannot be followed; a save through it
-        // would put a file in the link's place.
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
-    }
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {  // made by another program just now: it stays
-        FILE_DISPOSITION_INFO keep{FALSE};
-        SetFileInformationByHandle(f, FileDispositionInfo, &keep, sizeof keep);
-    }
-    place = final_path(f, path);
-    CloseHandle(f);
-    return 0;
+// A file or folder opened to read its attributes alone, through any links
+// unless `flags` say otherwise: no program's hold on it stands in the way.
+HANDLE open_to_ask(const std::wstring& path, DWORD flags = 0) {
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
 // The settings as the start and the save find them: where they are, through
@@ -159,7 +138,11 @@ Found find_settings(const std::wstring& path) {
     if (read.error == ERROR_ACCESS_DENIED && is_folder(path)) {
         found.folder = true;
     } else {
-        if (not_found(read.error)) read.error = place_of_missing(path, found.file);
+        if (not_found(read.error)) {
+            const SettingsFile place = resolve_settings_file(path);
+            read.error = place.error;
+            found.file = place.path;
+        }
         if (read.error) {
             found.copy = Found::kFile;
             found.error = read.error;
@@ -314,6 +297,69 @@ DWORD write_in_place(SaveFileCalls& calls, const std::wstring& file, std::size_t
 
 }  // namespace
 
+// Asked in this order: the file itself, through any links; where it is not
+// there, the folder's list, which holds the name only where it is a link that
+// leads to no file (Wine lists a Unix one so, and no more); then the folder
+// the file would be in, or that link's file.
+SettingsFile resolve_settings_file(const std::wstring& path) {
+    SettingsFile file;
+    file.path = path;
+    std::wstring asked = path, name;  // the file, or its folder and its name there
+    HANDLE f = open_to_ask(path);
+    if (f == INVALID_HANDLE_VALUE) {
+        if (!not_found(GetLastError())) return file;  // there, but not to be asked: the read tells why
+        WIN32_FIND_DATAW entry;
+        const HANDLE listed = FindFirstFileW(path.c_str(), &entry);
+        file.error = listed == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_NO_MORE_FILES;
+        if (listed != INVALID_HANDLE_VALUE) FindClose(listed);
+        if (file.error == ERROR_NO_MORE_FILES) {
+            // A link to a file not made yet: where it leads is read from the
+            // link itself (a symbolic link's reparse data), never by making
+            // the file; where the system does not tell, a save through it
+            // could put a file in its place, or over one of a drive not
+            // there yet.
+            struct SymbolicLink {  // the head of the data; the names follow it
+                DWORD tag;
+                WORD size, reserved, substitute_offset, substitute_length, print_offset, print_length;
+                DWORD flags;
+                wchar_t names[8186];
+            } link{};
+            DWORD got = 0;
+            const HANDLE reparse = open_to_ask(path, FILE_FLAG_OPEN_REPARSE_POINT);
+            if (reparse != INVALID_HANDLE_VALUE) {
+                DeviceIoControl(reparse, FSCTL_GET_REPARSE_POINT, nullptr, 0, &link, sizeof link, &got, nullptr);
+                CloseHandle(reparse);
+            }
+            if (link.tag != IO_REPARSE_TAG_SYMLINK || !link.print_length ||
+                offsetof(SymbolicLink, names) + link.print_offset + link.print_length > got) {
+                file.error = ERROR_CANT_RESOLVE_FILENAME;
+                return file;
+            }
+            asked.replace(link.flags & 1 ? asked.find_last_of(L'\\') + 1 : 0, std::wstring::npos,  // 1: relative
+                          link.names + link.print_offset / 2, link.print_length / 2);
+        } else if (file.error != ERROR_FILE_NOT_FOUND) {
+            return file;  // a folder on the way is missing
+        }
+        // The name in its folder, as the file system names the folder.
+        const std::size_t folder = asked.find_last_of(L'\\');
+        name.assign(asked, folder);
+        asked.resize(folder + 1);
+        f = open_to_ask(asked);
+        file.error = f == INVALID_HANDLE_VALUE ? ERROR_PATH_NOT_FOUND : 0;
+        if (file.error) return file;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (name.empty() && GetFileInformationByHandle(f, &info)) {
+        file.volume = info.dwVolumeSerialNumber;
+        file.index_high = info.nFileIndexHigh;
+        file.index_low = info.nFileIndexLow;
+    }
+    file.path = final_path(f, asked);
+    CloseHandle(f);
+    if (!name.empty()) file.path.erase(file.path.find_last_not_of(L'\\') + 1).append(name);
+    return file;
+}
+
 // The states a save can be cut in, and what the next start makes of them
 // (read_settings_at_start):
 //
@@ -340,8 +386,12 @@ DWORD write_in_place(SaveFileCalls& calls, const std::wstring& file, std::size_t
 void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
     if (!unread_path.empty()) throw Error(unread_message(" は起動時に読み込めなかったため (", ")、この実行中は保存しません"));
     Found found = find_settings(settings.wide_path);
-    if (found.error || found.folder) throw EIniFileException(settings.path);
-    const bool exists = found.copy == Found::kFile;
+    // A link to a file not made yet whose way the system does not tell (a
+    // start would not have read through it): the file is made through the
+    // link, in place, where the link's folder is there.
+    const bool through_link = found.error == ERROR_CANT_RESOLVE_FILENAME;
+    if ((found.error && !through_link) || found.folder) throw EIniFileException(settings.path);
+    const bool exists = found.copy == Found::kFile && !through_link;
     // The only whole copy a broken save left, loaded at the start: the save
     // builds on it and never writes anything less over it.
     const bool kept_copy = found.copy == Found::kKept;
@@ -361,7 +411,7 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
 
     // A file of more than one hard link is written in place: a new file in
     // its place would leave the other names with the old one.
-    DWORD error = found.links > 1 ? ERROR_NOT_SUPPORTED : write_new_file(calls, temporary, new_file, bytes);
+    DWORD error = found.links > 1 || through_link ? ERROR_NOT_SUPPORTED : write_new_file(calls, temporary, new_file, bytes);
     if (!error) {
         error = put_in_place(calls, file, new_file, exists);
         if (!error) return;
@@ -374,7 +424,7 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     // Never worse than before: in place, except over a kept copy or on a
     // full disk, where nothing else would fit either.
     if (kept_copy || disk_full(error) || write_in_place(calls, file, old.size(), bytes)) {
-        if (!exists) calls.remove(file);
+        if (!exists && !through_link) calls.remove(file);
         throw EIniFileException(settings.path);
     }
 }

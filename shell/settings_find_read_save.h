@@ -25,6 +25,18 @@ struct SettingsLocation {
 // file in messages.
 SettingsLocation settings_beside_program();
 
+// The file the settings of `path` are really in, learnt by asking the file
+// and, where there is none, its folder (or the folder of the file a link
+// leads to); nothing is made, opened for writing or deleted to learn it.
+struct SettingsFile {
+    DWORD error = 0;        // 0, or why its place cannot be reached (a folder on the way is missing)
+    std::wstring path;      // through any links, as the file system names it in the end
+    // Its volume's serial number and its index there, which its hard links
+    // share; 0 without a file, or where the volume gives no index.
+    DWORD volume = 0, index_high = 0, index_low = 0;
+};
+SettingsFile resolve_settings_file(const std::wstring& path);
+
 // The file calls of a save, so that a test can make any of them fail. Each
 // reports failure as the Windows call does: false (or an invalid handle or
 // attributes) with the error in GetLastError.

@@ -7,6 +7,7 @@
 
 #include "error_box.h"
 #include "launch.h"
+#include "settings_find_read_save.h"
 #include "stray_messages.h"
 #include "wide_text.h"
 
@@ -24,40 +25,32 @@ constexpr DWORD kAskEveryMs = 50;
 constexpr DWORD kLockAccess = SYNCHRONIZE | MUTANT_QUERY_STATE;
 const wchar_t kLockSecurity[] = L"D:(A;;0x00100001;;;WD)";
 
-std::uint64_t own_key = 0;  // the claimed settings folder's hash
+// The keys of a settings file, after the file the settings are really in:
+// its path through links (one text for all spellings of it: short names,
+// subst and mapped drives, links to it), and, where there is a file and its
+// volume gives it an index, its identity, which its hard links share. The
+// path comes first: it names the file before a first save makes it and
+// after, so a copy started before the file was made and one started after
+// meet at it.
+using Keys = std::uint64_t[2];  // the path's, and the identity's or 0
 
-std::wstring folder_of(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+Keys own_keys;  // the claimed settings file's
 
-// The folder as the file system names it in the end: one text for all its
-// spellings (short names, subst and mapped drives, junctions, "\\?\"). The
-// text itself where the folder cannot be opened.
-std::wstring final_path(const std::wstring& folder) {
-    const HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return folder;
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD size = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-    if (size >= path.size()) {  // the size it needs, with its terminating zero
-        path.resize(size);
-        size = GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
-    }
-    CloseHandle(h);
-    if (size == 0 || size >= path.size()) return folder;
-    path.resize(size);
-    return path;
-}
-
-// Letter case does not tell folders apart, and a path may be longer than a
-// lock's name may be: the name holds a hash of the upper-cased final path.
-std::uint64_t key_of(const std::wstring& folder) {
-    std::wstring upper = final_path(folder);
-    if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (wchar_t c : upper) {
+void keys_of(const std::wstring& path, Keys& keys) {
+    SettingsFile file = resolve_settings_file(path);
+    // Letter case does not tell paths apart, and a path may be longer than a
+    // lock's name may be: the path's key is a hash (FNV-1a) of its upper-cased
+    // text.
+    if (!file.path.empty()) CharUpperBuffW(file.path.data(), static_cast<DWORD>(file.path.size()));
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const wchar_t c : file.path) {
         hash ^= static_cast<std::uint16_t>(c);
         hash *= 1099511628211ull;
     }
-    return hash;
+    keys[0] = hash;
+    // The identity's: the index on the volume, the volume's serial number mixed in.
+    const std::uint64_t index = std::uint64_t{file.index_high} << 32 | file.index_low;
+    keys[1] = index ? index ^ file.volume * 0x9E3779B97F4A7C15ull : 0;
 }
 
 std::wstring name_of(std::uint64_t key) {
@@ -67,11 +60,11 @@ std::wstring name_of(std::uint64_t key) {
 }
 
 // Opens the lock, or makes it; null, with the error, when neither can be done.
-HANDLE open_lock(const wchar_t* space, DWORD& error) {
+HANDLE open_lock(const wchar_t* space, std::uint64_t key, DWORD& error) {
     PSECURITY_DESCRIPTOR security = nullptr;
     ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1, &security, nullptr);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
-    const HANDLE lock = CreateMutexExW(security ? &attributes : nullptr, (space + name_of(own_key)).c_str(), 0,
+    const HANDLE lock = CreateMutexExW(security ? &attributes : nullptr, (space + name_of(key)).c_str(), 0,
                                        kLockAccess);
     error = lock ? 0 : GetLastError();
     LocalFree(security);
@@ -85,8 +78,8 @@ HANDLE (*open_process)(DWORD pid) = open_to_query;
 
 enum class Settings { Own, Other, Unknown };
 
-// Whether the process runs a program from the claimed settings folder;
-// unknown when the process may not even be looked at (another user's).
+// Whether the process runs a program whose settings file is the claimed
+// one; unknown when the process may not even be looked at (another user's).
 Settings settings_of(DWORD pid) {
     const HANDLE process = open_process(pid);
     if (!process) return GetLastError() == ERROR_ACCESS_DENIED ? Settings::Unknown : Settings::Other;
@@ -94,7 +87,10 @@ Settings settings_of(DWORD pid) {
     DWORD size = static_cast<DWORD>(image.size());
     const bool got = QueryFullProcessImageNameW(process, 0, image.data(), &size);
     CloseHandle(process);
-    return got && key_of(folder_of(image.substr(0, size))) == own_key ? Settings::Own : Settings::Other;
+    Keys keys;
+    image.resize(size);
+    if (got) keys_of(image.replace(image.find_last_of(L"\\/") + 1, std::wstring::npos, L"dorimo.ini"), keys);
+    return got && (keys[0] == own_keys[0] || (keys[1] && keys[1] == own_keys[1])) ? Settings::Own : Settings::Other;
 }
 
 // The integrity level of a process's token (an elevated copy's is higher
@@ -128,11 +124,12 @@ bool higher_rights(DWORD pid) {
 
 // Asks the program's window that uses the settings file to show itself;
 // true once it did. A copy that cannot be asked and runs with higher rights
-// is said to; one whose window is going away or does not answer is waited
-// for (the lock it frees when it ends). The lock is this session's, so a
+// is said to; one that is closing (behind a box, perhaps), or whose window
+// is going away or does not answer, is waited for (the lock it frees when it
+// ends). The lock is this session's, so a
 // copy of the program whose process may not be looked at belongs to another
 // user of the session ("Run as" another user). The copy's window is found
-// by its class and its program's folder: its caption is a text any program
+// by its class and its program's settings file: its caption is a text any program
 // may set (WM_SETTEXT), and only tells another user's window of the class
 // from another program's.
 bool ask_to_show(Refusal& refusal) {
@@ -147,11 +144,12 @@ bool ask_to_show(Refusal& refusal) {
         if (settings != Settings::Own) continue;  // another program's window of that class, or another user's
         AllowSetForegroundWindow(pid);           // the copy that shows itself may take the foreground
         DWORD_PTR answer = 0;
-        if (SendMessageTimeoutW(w, show_request_message(), static_cast<WPARAM>(own_key),
-                                static_cast<LPARAM>(own_key >> 32), SMTO_ABORTIFHUNG, 2000, &answer) &&
-            answer == static_cast<DWORD_PTR>(kShown))
-            return true;
-        if (higher_rights(pid)) refusal = Refusal::OtherRights;
+        if (SendMessageTimeoutW(w, show_request_message(), static_cast<WPARAM>(own_keys[0]),
+                                static_cast<LPARAM>(own_keys[1]), SMTO_ABORTIFHUNG, 2000, &answer)) {
+            if (answer == static_cast<DWORD_PTR>(kShown)) return true;
+            if (answer == static_cast<DWORD_PTR>(kClosing)) refusal = Refusal::Closing;
+        }
+        if (refusal != Refusal::Closing && higher_rights(pid)) refusal = Refusal::OtherRights;
     }
     return false;
 }
@@ -165,13 +163,19 @@ enum class Waited { Ours, Shown, Unanswered };
 // the copy that holds it to show itself; a copy that refuses to be asked
 // will not answer later either. Another user's copy may not be the one that
 // holds the lock: that one may still be making its window, and is waited
-// for a little.
+// for a little. A copy that is closing is waited for as long as it says so,
+// whatever box it shows on the way: it ends, or gives the close up and is
+// shown.
 Waited wait_for_lock(HANDLE lock, DWORD patience, bool ask, Refusal& refusal) {
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     for (;;) {
         const DWORD got = WaitForSingleObject(lock, kAskEveryMs);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return Waited::Ours;
         if (ask && ask_running_copy(refusal)) return Waited::Shown;
+        if (refusal == Refusal::Closing) {
+            refusal = Refusal::None;
+            start = GetTickCount();
+        }
         const DWORD waited = GetTickCount() - start;
         if (refusal == Refusal::OtherRights || (refusal == Refusal::OtherUser && waited > kBesideOtherUserMs) ||
             waited > patience)
@@ -220,38 +224,47 @@ bool tell_lock_refused(const std::wstring& path, DWORD error) {
 
 }  // namespace
 
-std::wstring settings_lock_name(const std::wstring& folder) { return name_of(key_of(folder)); }
+std::wstring settings_lock_name(const std::wstring& path) {
+    Keys keys;
+    keys_of(path, keys);
+    return name_of(keys[0]);
+}
 
 void replace_show_request_for_tests(bool (*ask)(Refusal& refusal)) { ask_running_copy = ask ? ask : ask_to_show; }
 
 void replace_process_open_for_tests(HANDLE (*open)(DWORD pid)) { open_process = open ? open : open_to_query; }
 
 bool claim_settings_file(const std::wstring& path) {
-    own_key = key_of(folder_of(path));
-    // Two locks, held by this copy until it ends (the system closes them
-    // then): the session's first, then the computer's. A copy of this
-    // session that holds the computer's lock therefore holds the session's.
-    DWORD local_error = 0, global_error = 0;
-    const HANDLE local = open_lock(L"Local\\", local_error);
-    const HANDLE global = open_lock(L"Global\\", global_error);
-    // Any failure is a refusal, save one: a system without the computer's
-    // namespace coordinates within the session alone.
-    if (global_error == ERROR_PATH_NOT_FOUND) global_error = 0;
-    if (local_error || global_error) return tell_lock_refused(path, local_error ? local_error : global_error);
+    keys_of(path, own_keys);
+    // Two locks for each key, held by this copy until it ends (the system
+    // closes them then): the session's first, then the computer's. A copy of
+    // this session that holds the computer's lock therefore holds the
+    // session's.
+    for (const std::uint64_t key : own_keys) {
+        if (!key) break;
+        DWORD local_error = 0, global_error = 0;
+        const HANDLE local = open_lock(L"Local\\", key, local_error);
+        const HANDLE global = open_lock(L"Global\\", key, global_error);
+        // Any failure is a refusal, save one: a system without the computer's
+        // namespace coordinates within the session alone.
+        if (global_error == ERROR_PATH_NOT_FOUND) global_error = 0;
+        if (local_error || global_error) return tell_lock_refused(path, local_error ? local_error : global_error);
 
-    // The session's lock: the copy that holds it can be asked.
-    Refusal refusal = Refusal::None;
-    switch (wait_for_lock(local, kPatienceMs, true, refusal)) {
-    case Waited::Ours: break;
-    case Waited::Shown: return false;
-    case Waited::Unanswered:
-        return tell_already_running(path, refusal == Refusal::OtherRights ? Reason::OtherRights
-                                          : refusal == Refusal::OtherUser ? Reason::OtherUser
-                                                                          : Reason::NoAnswer);
+        // The session's lock: the copy that holds it can be asked.
+        Refusal refusal = Refusal::None;
+        switch (wait_for_lock(local, kPatienceMs, true, refusal)) {
+        case Waited::Ours: break;
+        case Waited::Shown: return false;
+        case Waited::Unanswered:
+            return tell_already_running(path, refusal == Refusal::OtherRights ? Reason::OtherRights
+                                              : refusal == Refusal::OtherUser ? Reason::OtherUser
+                                                                              : Reason::NoAnswer);
+        }
+        // The computer's lock, held by a copy in another session.
+        if (global && wait_for_lock(global, kOtherSessionMs, false, refusal) != Waited::Ours)
+            return tell_already_running(path, Reason::OtherSession);
     }
-    // The computer's lock, held by a copy in another session.
-    if (!global || wait_for_lock(global, kOtherSessionMs, false, refusal) == Waited::Ours) return true;
-    return tell_already_running(path, Reason::OtherSession);
+    return true;
 }
 
 UINT show_request_message() {
@@ -259,9 +272,11 @@ UINT show_request_message() {
     return message;
 }
 
+// The request carries the low halves of the asking start's keys: its path's,
+// and its identity's or 0 (hard links to one file meet at the identity).
 bool is_own_show_request(WPARAM wparam, LPARAM lparam) {
-    return own_key != 0 && static_cast<DWORD>(wparam) == static_cast<DWORD>(own_key) &&
-           static_cast<DWORD>(lparam) == static_cast<DWORD>(own_key >> 32);
+    return own_keys[0] && (static_cast<DWORD>(wparam) == static_cast<DWORD>(own_keys[0]) ||
+                           (own_keys[1] && static_cast<DWORD>(lparam) == static_cast<DWORD>(own_keys[1])));
 }
 
 }  // namespace dorimo

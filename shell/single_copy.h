@@ -14,15 +14,16 @@ namespace dorimo {
 // other rights, no answer) a box says so. Then the answer is false.
 bool claim_settings_file(const std::wstring& path);
 
-// The name of the lock of the settings files in `folder`, without its
+// The name of the first lock of the settings file at `path`, without its
 // namespace ("Global\" or "Local\"): the same for every spelling of the
-// folder (short names, other drive letters, letter case).
-std::wstring settings_lock_name(const std::wstring& folder);
+// file (short names, other drive letters, letter case, links to it).
+std::wstring settings_lock_name(const std::wstring& path);
 
-// Why the running copy cannot be asked to show itself: it runs with other
-// rights (it refuses the request), or it belongs to another user (its
-// process cannot be opened to see which settings it uses).
-enum class Refusal { None, OtherRights, OtherUser };
+// Why the running copy cannot be asked to show itself: it is closing (and is
+// waited for as long as it says so), it runs with other rights (it refuses
+// the request), or it belongs to another user (its process cannot be opened
+// to see which settings it uses).
+enum class Refusal { None, Closing, OtherRights, OtherUser };
 
 // For tests: the step that asks the running copy to show itself replaced by
 // `ask` (null: the real one again). It answers whether the copy showed
@@ -38,8 +39,10 @@ void replace_process_open_for_tests(HANDLE (*open)(DWORD pid));
 UINT show_request_message();
 
 // True when the request's parameters name this copy's settings file (the
-// one claimed). The window then shows itself and answers kShown.
+// one claimed). The window then shows itself and answers kShown, or, while
+// it is closing, answers kClosing: the other start waits for its end.
 bool is_own_show_request(WPARAM wparam, LPARAM lparam);
-constexpr LRESULT kShown = 0x646F7269;  // "dori"
+constexpr LRESULT kShown = 0x646F7269;    // "dori"
+constexpr LRESULT kClosing = 0x636C6F73;  // "clos"
 
 }  // namespace dorimo

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 
 namespace dorimo {
 namespace {
@@ -142,23 +141,37 @@ UINT own_messages[8] = {};
 
 // The guarded windows; for a control, its own procedure once one is in front.
 struct Guarded {
-    Lock lock = Lock::None;
-    WNDPROC own = nullptr;
+    HWND window;
+    Lock lock;
+    WNDPROC own;
 };
-// A table of the program's own: under Wine a window's properties or user
-// data cost a trip to the server at every message.
-std::map<HWND, Guarded>& guarded() {
-    static std::map<HWND, Guarded> table;
-    return table;
+// A table of the program's own (a hundred and some windows, the window's
+// controls and a box's): under Wine a window's properties or user data cost
+// a trip to the server at every message.
+constexpr std::size_t kMostGuarded = 512;
+Guarded* guarded = nullptr;  // made with the first window
+std::size_t guarded_count = 0;
+
+// The window's entry; null for a window that is not guarded.
+Guarded* guard_of(HWND window) {
+    for (std::size_t i = 0; i < guarded_count; ++i)
+        if (guarded[i].window == window) return &guarded[i];
+    return nullptr;
+}
+
+// Puts a window into the table; false when it is full (it never is: the
+// program makes its windows once).
+bool add_guard(HWND window, Lock lock) {
+    if (!guarded) guarded = new Guarded[kMostGuarded];
+    if (guarded_count == kMostGuarded) return false;
+    guarded[guarded_count++] = {window, lock, nullptr};
+    return true;
 }
 
 bool hooked = false;      // guard_from_now_on has run
 bool destroying = false;  // in destroy_own_window
-
-bool taken(const MSG& msg) {
-    const auto found = guarded().find(msg.hwnd);
-    return taken_from_elsewhere(msg.message, found != guarded().end() ? found->second.lock : Lock::None);
-}
+bool quitting = false;    // end_own_loops has run
+HWND own_box = nullptr;   // the box of the program's MessageBox call now running, once made
 
 // The last message sent to a window of the thread from another thread, as
 // the system tells it before the window's procedures get it; each message a
@@ -187,9 +200,18 @@ LRESULT CALLBACK screen_posted(int code, WPARAM wparam, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-// A window made while a box is up: under the rule from its creation.
+// A window made while the program's MessageBox call runs: the box (the
+// first dialog of class "#32770") and its children are under the rule from
+// their creation, their captions closed to changes from elsewhere; any other
+// window is the system's (BoxUnderTheRule says which).
 LRESULT CALLBACK guard_created(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_CREATEWND) guard_control(reinterpret_cast<HWND>(wparam));
+    if (code == HCBT_CREATEWND) {
+        const HWND made = reinterpret_cast<HWND>(wparam);
+        const CREATESTRUCTA& how = *reinterpret_cast<const CBT_CREATEWNDA*>(lparam)->lpcs;
+        if (!own_box && GetClassLongA(made, GCW_ATOM) == 32770) own_box = made;  // the dialog class, #32770
+        if (made == own_box || (own_box && (how.style & WS_CHILD) && how.hwndParent == own_box))
+            guard_control(made, Lock::Caption);
+    }
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
@@ -197,15 +219,15 @@ LRESULT CALLBACK guard_created(int code, WPARAM wparam, LPARAM lparam) {
 // character set (so that putting it there changes neither what the window is
 // nor a message on the way through).
 LRESULT guard_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
-    const auto found = guarded().find(control);
-    if (refused_here(control, message, wparam, lparam, found != guarded().end() ? found->second.lock : Lock::None))
-        return 0;
-    WNDPROC own = found != guarded().end() ? found->second.own : nullptr;
+    const Guarded* found = guard_of(control);
+    if (refused_here(control, message, wparam, lparam, found ? found->lock : Lock::None)) return 0;
+    found = guard_of(control);
+    WNDPROC own = found ? found->own : nullptr;
     if (!own) own = wide ? DefWindowProcW : DefWindowProcA;
-    if (message == WM_NCDESTROY && found != guarded().end()) {  // the last message the control gets
+    if (message == WM_NCDESTROY && found) {  // the last message the control gets
         if (wide) SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
         else SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-        guarded().erase(found);
+        guarded[found - guarded] = guarded[--guarded_count];
     }
     return wide ? CallWindowProcW(own, control, message, wparam, lparam)
                 : CallWindowProcA(own, control, message, wparam, lparam);
@@ -229,7 +251,8 @@ bool taken_from_elsewhere(UINT message, Lock lock) {
     if (std::find(std::begin(own_messages), std::end(own_messages), message) != std::end(own_messages)) return true;
     const From from = rule_for(message);
     return from == From::Taken || from == From::Cleared || from == From::Sent ||
-           (from == From::Input && lock != Lock::Disabled) || (from == From::Change && lock == Lock::None);
+           (from == From::Input && lock != Lock::Disabled) ||
+           (from == From::Change && (lock == Lock::None || (lock == Lock::Caption && message != WM_SETTEXT)));
 }
 
 void clear_untrusted(UINT message, WPARAM& wparam, LPARAM& lparam) {
@@ -246,13 +269,11 @@ void take_from_elsewhere(UINT message) {
     }
 }
 
-void guard_window(HWND window) { guarded()[window]; }
+void guard_window(HWND window) { add_guard(window, Lock::Caption); }
 
 void guard_control(HWND control, Lock lock) {
-    if (!control || guarded().count(control)) return;
-    Guarded& guard = guarded()[control];
-    guard.lock = lock;
-    guard.own = reinterpret_cast<WNDPROC>(
+    if (!control || guard_of(control) || !add_guard(control, lock)) return;
+    guarded[guarded_count - 1].own = reinterpret_cast<WNDPROC>(
         IsWindowUnicode(control)
             ? SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard_procedure_w))
             : SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(guard_procedure_a)));
@@ -271,21 +292,31 @@ void guard_from_now_on() {
     SetWindowsHookExA(WH_CALLWNDPROC, note_sender, nullptr, GetCurrentThreadId());
 }
 
-BoxUnderTheRule::BoxUnderTheRule() {
+BoxUnderTheRule::BoxUnderTheRule() : outer_box_(own_box) {
     guard_from_now_on();
+    own_box = nullptr;
     creation_ = SetWindowsHookExA(WH_CBT, guard_created, nullptr, GetCurrentThreadId());
 }
 
 BoxUnderTheRule::~BoxUnderTheRule() {
     if (creation_) UnhookWindowsHookEx(creation_);
+    own_box = outer_box_;
 }
 
 bool take_posted(MSG& msg) {
+    if (msg.message == WM_QUIT) return quitting;
+    const Guarded* found = msg.hwnd ? guard_of(msg.hwnd) : nullptr;
+    if (!found) return true;
     const From from = rule_for(msg.message);
-    if (from == From::Sent || from == From::Never) return false;
-    if (msg.hwnd && guarded().count(msg.hwnd) && !taken(msg)) return false;
+    if (from == From::Sent || from == From::Never || !taken_from_elsewhere(msg.message, found->lock))
+        return false;
     clear_untrusted(msg.message, msg.wParam, msg.lParam);
     return true;
+}
+
+void end_own_loops(int exit_code) {
+    quitting = true;
+    PostQuitMessage(exit_code);
 }
 
 bool sent_from_elsewhere(HWND window, UINT message) {

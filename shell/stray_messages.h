@@ -1,7 +1,8 @@
 // Messages from other threads and processes. Any program of the session may
-// post or send any message to any window; every window of the program's
-// thread takes from elsewhere only what the rule (kRules in the source) lets
-// through, from its creation on.
+// post or send any message to any window; every window the program's code
+// makes (its window, its controls, its boxes) takes from elsewhere only what
+// the rule (kRules in the source) lets through, from its creation on. The
+// windows and timers of the system's parts in the thread are theirs.
 #pragma once
 
 #include <windows.h>
@@ -29,18 +30,22 @@ enum class From : unsigned char {
 };
 From rule_for(UINT message);
 
-// What a user can do with a control: anything, read it only (the log), or
-// nothing at all (the disabled boxes of a slot's last and next runs, which
-// the system gives no input either).
-enum class Lock : unsigned char { None, ReadOnly, Disabled };
+// What a user can do with a control: anything, anything but change its
+// caption (buttons, labels, check boxes, the windows' and boxes' captions: a
+// text no user types), read it only (the log), or nothing at all (the
+// disabled boxes of a slot's last and next runs, which the system gives no
+// input either).
+enum class Lock : unsigned char { None, Caption, ReadOnly, Disabled };
 
 // Whether a window of the program takes the message from elsewhere.
 bool taken_from_elsewhere(UINT message, Lock lock = Lock::None);
 
 // Clears the parameters of a message from elsewhere that the rule takes but
 // whose parameters only the system can give: a paint request's device
-// context, a change of resolution's rectangle, a timer message's procedure
-// (the program sets none, so none is ever called, whoever sent it).
+// context, a change of resolution's rectangle, a timer message's procedure.
+// Only messages to the program's own windows come here, and the program sets
+// no timer procedure: on its windows a timer message's procedure is never
+// one it set (its own timers carry none), and none is ever called.
 void clear_untrusted(UINT message, WPARAM& wparam, LPARAM& lparam);
 
 // Adds one of the window's own messages that other programs send it.
@@ -48,7 +53,7 @@ void take_from_elsewhere(UINT message);
 
 // Puts a top-level window of the program under the rule from its creation:
 // a posted message at once, a sent one through its own procedure, which asks
-// sent_from_elsewhere first thing.
+// sent_from_elsewhere first thing. Its caption takes no change from elsewhere.
 void guard_window(HWND window);
 
 // Puts a control (and the parts of a drop-down list, its box and its list)
@@ -64,9 +69,15 @@ void guard_control(HWND control, Lock lock = Lock::None);
 // of the start down; until then the program's own loop asks take_posted.
 void guard_from_now_on();
 
-// While it lives (a box of the program's is up), the rule holds in every loop
-// and every window the thread makes is under it from its creation: the box
-// and its button and text.
+// Made right around the program's own MessageBox call: while it lives, the
+// rule holds in every loop, and the box that the call makes is under it from
+// its creation, with its button, text and icon. The box is told from the
+// rest of what the thread makes meanwhile by what MessageBox makes: a dialog
+// of class "#32770", the first one, and child windows of that dialog. The
+// hidden windows that the system's parts make when the box is the thread's
+// first active window (COM's, an input method's, the text services') are
+// top-level windows of other classes, or owned pop-ups, never the box's
+// children: they stay outside the rule.
 class BoxUnderTheRule {
 public:
     BoxUnderTheRule();
@@ -76,12 +87,22 @@ public:
 
 private:
     HHOOK creation_;
+    HWND outer_box_;  // the box of a BoxUnderTheRule around this one, if any
 };
 
-// A posted message as the thread's message loops take it, its untrusted
-// parameters cleared; false when it is dropped (the hook then makes it
-// WM_NULL). Until guard_from_now_on, the program's own loop asks this.
+// A posted message as the thread's message loops take it; false when it is
+// dropped (the hook then makes it WM_NULL). A message to one of the
+// program's windows is taken as the rule says, its untrusted parameters
+// cleared; a quit only when the program itself ended its loops
+// (end_own_loops); anything else (the system's hidden windows in the thread,
+// a message to the thread itself, a timer's with its procedure among them)
+// as it came. Until guard_from_now_on, the program's own loop asks this.
 bool take_posted(MSG& msg);
+
+// Ends the thread's message loops: PostQuitMessage, and from now on a quit
+// is the program's own. A quit that another program posts to the thread or a
+// window ends no loop and dismisses no box.
+void end_own_loops(int exit_code);
 
 // True when the message that now arrives at a guarded window's procedure was
 // sent from another thread or process. Asked first thing in the procedure.

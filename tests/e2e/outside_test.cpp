@@ -78,6 +78,7 @@ void sweep(HWND to, HWND marker, bool to_control) {
             for (const auto& p : pairs) PostMessageA(to, id, p.first, p.second);
             if (id == WM_TIMER || id == 0x0118) PostMessageA(to, id, 1, exit_process());  // and the system's timers
         }
+        PostThreadMessageA(GetWindowThreadProcessId(to, nullptr), WM_QUIT, 0, 0);  // ends no loop, dismisses no box
         turned = turned == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
         PostMessageA(marker, BM_SETCHECK, static_cast<WPARAM>(turned), 0);
         ASSERT_TRUE(wait_for([&] {
@@ -133,6 +134,8 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     }
 
     app.set_text("txtTUGI1", "2000/01/01 00:00:00");  // a box a user cannot change takes nothing from elsewhere
+    app.set_text("MEMOMO", "x");                      // nor does the log,
+    app.set_text("btnGO1", "予約");                   // nor a caption no user types (the slot is armed)
     PostMessageA(app.control("txtMAE1"), WM_CHAR, '2', 1);
     // Then once more while a box of the program's is up (a save refused by a folder at the settings file's
     // name): to the box, its button and a control of the window, whose messages the box's loop takes.

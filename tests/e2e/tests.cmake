@@ -7,7 +7,7 @@ add_executable(e2e_tests ${test_manifest}
     e2e/look_test.cpp
     e2e/outside_test.cpp)
 target_include_directories(e2e_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/e2e)
-target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout oleacc oleaut32 ole32)
+target_link_libraries(e2e_tests PRIVATE test_support dorimo_layout dorimo_shell dorimo_settings oleacc oleaut32 ole32)
 add_dependencies(e2e_tests dorimo dorimo_seam show_probe dorimo_floor marker_library)
 
 # Loaded into the program by a message hook: changes of resolution sent as

@@ -305,6 +305,11 @@ TEST(Window, ASettingsFileHeldByAnotherProgramIsLeftAsItWas) {
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(message_box_text(box).rfind(path + said[box_of > 0], 0), 0u) << message_box_text(box);
         for (HWND to : {box, FindWindowExA(box, nullptr, "Button", nullptr), app.control("ex_path1")}) flood(to);
+        if (box_of < 2) {  // a quit posted to the thread dismisses no box
+            PostThreadMessageA(GetWindowThreadProcessId(box, nullptr), WM_QUIT, 0, 0);
+            Sleep(1500);
+            EXPECT_TRUE(IsWindowVisible(box));
+        }
         if (box_of == 0) CloseHandle(held);
         PostMessageA(box, WM_COMMAND, IDOK, 0);  // taken after the floods
         ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }, 60000));
@@ -715,6 +720,28 @@ IAccessible* reader_object(HWND control) {
 // text on screen changes.
 TEST(Window, ScreenReadersTellEveryControlApart) {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {  // After a box at the start (the settings too big to read), where COM makes its window: answered at once.
+        App::Options big;
+        big.ini = "[rtn1]\r\npath1=" + std::string(1 << 20, 'a') + "\r\n";
+        App app(big);
+        HWND box = app.wait_for_message_box(10000);
+        ASSERT_NE(box, nullptr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_for([&] { return !IsWindow(box) && IsWindowVisible(app.form()); }));
+        IAccessible* path = nullptr;  // named once painted
+        ASSERT_TRUE(wait_for([&] {
+            if (path) path->Release();
+            return (path = reader_object(app.control("ex_path1"))) && hear(path).name == "登録1 実行ファイル名";
+        }));
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(hear(path).name, "登録1 実行ファイル名");
+        EXPECT_LT(GetTickCount() - start, 1000u);
+        path->Release();
+        PostMessageA(app.form(), WM_CLOSE, 0, 0);  // the run does not save, and says so
+        ASSERT_NE(box = app.wait_for_message_box(10000), nullptr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(wait_for([&] { return !app.running(); }, 20000));
+    }
     {
         App app;
         // Control, name, description.
@@ -856,6 +883,31 @@ std::wstring through_another_drive(const std::wstring& path) {
     return subst.drive.empty() ? L"" : subst.drive + path.substr(slash);
 }
 
+// The program copied into a folder of its own whose settings file is a link
+// (a hard one, or else a symbolic one) to the settings file beside `exe`.
+template <bool hard>
+std::wstring linked_copy(const std::wstring& exe) {
+    const std::wstring folder = to_wide(new_temp_folder()), link = folder + L"\\dorimo.ini",
+                       ini = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo.ini";
+    copy_program("dorimo.exe", folder + L"\\dorimo.exe");
+    const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (hard) {
+        CreateHardLinkW(link.c_str(), ini.c_str(), nullptr);
+    } else if (!unix_name) {
+        CreateSymbolicLinkW(link.c_str(), ini.c_str(), 2);  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    } else {
+        std::wstring command = L"start.exe /unix /bin/ln -s \"" + to_wide(unix_name(ini.c_str())) + L"\" \"" +
+                               to_wide(unix_name(link.c_str())) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            CloseHandle(process.hThread), CloseHandle(process.hProcess);
+    }
+    return wait_for([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }) ? folder + L"\\dorimo.exe" : L"";
+}
+
 // A second start with the same settings file brings the running copy's
 // window back and ends, however the program is spelled or named; requests
 // that carry nothing, too much or another settings file change nothing;
@@ -885,6 +937,8 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
              CopyFileW(exe.c_str(), copy.c_str(), FALSE);
              return copy;
          }},
+        {"from a folder whose settings file is a link to this one's (a Unix one under Wine)", linked_copy<false>},
+        {"from a folder whose settings file is a hard link to this one's", linked_copy<true>},
     };
     std::vector<char> unterminated(1 << 20, 'a');
     COPYDATASTRUCT nothing{0x646F7269, 0, nullptr}, too_much{0x646F7269, 1 << 20, unterminated.data()};
@@ -901,6 +955,7 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         SCOPED_TRACE(way.way);
         App::Options options;
         options.folder = new_temp_folder() + "\\long folder name";
+        options.ini = saved_ini();
         ASSERT_TRUE(CreateDirectoryA(options.folder.c_str(), nullptr));
         App app(options);
         app.click("btnTRAY");
@@ -922,7 +977,7 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         EXPECT_FALSE(IsIconic(app.form()));
         EXPECT_EQ(process_windows(app.process_id(), "TForm1").size(), 1u);
         EXPECT_EQ(app.log(), log);
-        EXPECT_EQ(GetFileAttributesA(app.ini_path().c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(read_file(app.ini_path()), saved_ini());
     }
 
     {  // The running copy is still starting, set to go into the notification
@@ -944,6 +999,34 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
         Sleep(500);
         EXPECT_TRUE(IsWindowVisible(app.form()));
         EXPECT_TRUE(tray_icons().empty());
+    }
+
+    {  // A start while a closing copy shows its box (a run that could not read its settings, too big) waits
+       // for its end, longer than for a copy that does not answer, then reads the file and shows its window.
+        App::Options big;
+        big.ini = "[rtn1]\r\npath1=" + std::string(1 << 20, 'a') + "\r\n";
+        App app(big);
+        HWND box = app.wait_for_message_box(10000);
+        ASSERT_NE(box, nullptr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_for([&] { return !IsWindow(box); }));
+        PostMessageA(app.form(), WM_CLOSE, 0, 0);
+        ASSERT_NE(box = app.wait_for_message_box(10000), nullptr);
+        write_file(app.ini_path(), saved_ini({{"path1", "calc"}}));
+        EXPECT_EQ(run_to_end(to_wide(app.exe_path()), to_wide(app.folder()), 60000, [&](DWORD second) {
+                      Sleep(12000);
+                      EXPECT_TRUE(IsWindowVisible(box));
+                      EXPECT_TRUE(process_windows(second, "TForm1").empty());
+                      EXPECT_TRUE(process_windows(second, "#32770").empty());
+                      PostMessageA(box, WM_COMMAND, IDOK, 0);
+                      ASSERT_TRUE(wait_for([&] { return !app.running(); }, 10000));
+                      HWND shown = nullptr;
+                      EXPECT_TRUE(wait_for([&] {
+                          for (HWND w : process_windows(second, "TForm1")) shown = IsWindowVisible(w) ? w : shown;
+                          return shown != nullptr;
+                      }, 15000));
+                      PostMessageA(shown, WM_CLOSE, 0, 0);
+                  }), 0);
     }
 
     {  // A start 0.3 s after a close waits for the copy that is ending and shows its own window, no box.
@@ -1001,7 +1084,7 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
         PSECURITY_DESCRIPTOR security = nullptr;
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(c.security, SDDL_REVISION_1, &security, nullptr));
         SECURITY_ATTRIBUTES attributes{sizeof attributes, security, FALSE};
-        const std::wstring name = dorimo::settings_lock_name(to_wide(folder) + L"\\");
+        const std::wstring name = dorimo::settings_lock_name(to_wide(folder) + L"\\dorimo.ini");
         auto hold = [&](const wchar_t* space) {
             const std::wstring full = space + name;
             return c.events ? CreateEventW(&attributes, TRUE, FALSE, full.c_str())
@@ -1015,7 +1098,11 @@ TEST(Window, ASecondStartThatCannotShowTheRunningCopySaysSo) {
                              [&](DWORD second) {
                                  const HWND box = wait_for_message_box(second, 15000);
                                  ASSERT_NE(box, nullptr);
+                                 // Under the rule: its captions take no change from elsewhere.
+                                 for (HWND w = box; w; w = FindWindowExA(box, w == box ? nullptr : w, nullptr, nullptr))
+                                     SendMessageTimeoutA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"), SMTO_NORMAL, 5000, nullptr);
                                  EXPECT_EQ(window_text(box), "ドリモ玉");
+                                 EXPECT_EQ(window_text(FindWindowExA(box, nullptr, "Button", nullptr)), "OK");
                                  const std::string text = message_box_text(box);
                                  EXPECT_NE(text.find(c.says), std::string::npos) << text;
                                  const bool running = text.find("この設定ファイルを使って既に動いています") != std::string::npos;
@@ -1052,7 +1139,7 @@ DWORD WINAPI claim(void* c) {
 
 TEST(Window, ASecondStartRefusedByACopyOfOtherRightsOrUserSaysSoAtOnce) {
     const std::wstring folder = to_wide(new_temp_folder()) + L"\\";
-    const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder)).c_str());
+    const HANDLE held = CreateMutexW(nullptr, TRUE, (L"Local\\" + dorimo::settings_lock_name(folder + L"dorimo.ini")).c_str());
     ASSERT_NE(held, nullptr);
     dorimo::replace_show_request_for_tests(refuse);
     Claim second{folder + L"dorimo.ini"};
