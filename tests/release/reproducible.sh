@@ -67,5 +67,12 @@ assert "Ver." + version in text.split("■ 履歴")[1], "readme.txt: the history
 assert "@" not in text, "readme.txt: a placeholder left"
 PY
 grep -q "version $version" README.md || { echo "README.md does not name version $version" >&2; exit 1; }
+# Every link from the README and the pages under docs/ leads to a file that is there.
+for page in README.md docs/*.md; do
+    links=$(grep -o '](\([^)#]*\)[)#]' "$page" | sed 's/^](//; s/.$//' | grep -v '^[a-z]*:' || true)
+    for link in $links; do  # no link holds a blank
+        [ -e "$(dirname "$page")/$link" ] || { echo "$page: links to $link, which is not there" >&2; exit 1; }
+    done
+done
 echo "release: dist/$zip and dist/$bundle built twice, the same bytes;" \
      "$(cut -c1-16 "dist/$zip.sha256")…, $(cut -c1-16 "dist/$bundle.sha256")…"
