@@ -49,12 +49,13 @@ public:
     // The character width each kind of box ended up with (0: its own), in
     // the order the kinds were first made.
     std::vector<int> fitted() const;
+    // The width of a box's widest text in a font, as the box draws it.
+    int widest_text_width(HFONT font, std::string pattern);
 
 private:
     using BoxKind = std::tuple<Kind, int, int, bool, std::string>;
     static BoxKind box_kind(const ControlSpec& component);
     const int* known_width(const ControlSpec& component);
-    int widest_text_width(HFONT font, std::string pattern);
 
     int scale_;
     std::string face_;

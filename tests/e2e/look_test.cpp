@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,52 +140,24 @@ std::vector<int> positions(HWND box, std::size_t count) {
     return x;
 }
 
-// The columns of a box's text area that show ink, once the box shows a text
-// the program wrote: `drawn` tells when the capture shows it.
-std::vector<bool> ink_columns(App& app, const std::string& name, const std::string& text,
-                              const std::function<bool(int left, int right)>& drawn) {
-    app.write_as_program(name, text);
-    HWND box = app.control(name);
-    RECT area{};
-    SendMessageA(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-    std::vector<bool> columns;
-    EXPECT_TRUE(wait_for([&] {
-        const Capture c(box);
-        columns.assign(static_cast<std::size_t>(c.width()), false);
-        int left = c.width(), right = -1;
-        for (int x = 0; x < c.width(); ++x) {
-            for (int y = area.top; y < std::min<int>(area.bottom, c.height()); ++y) {
-                if (distance(c.at(x, y), GetSysColor(COLOR_SCROLLBAR)) < 96) continue;
-                columns[static_cast<std::size_t>(x)] = true;
-                left = std::min(left, x), right = x;
-            }
-        }
-        return drawn(left, right);
-    })) << name << " does not show " << text;
-    return columns;
-}
-
-// A run box's date and time read apart: after the last column of the date
-// drawn alone, at least three empty columns at 96 pixels per inch (scaled),
-// and the whole text within the text area.
+// A run box's date and time read apart (three empty columns at 96 dpi, scaled), the text whole.
 void expect_date_and_time_apart(App& app, const std::string& name, const std::string& text, int at_dpi) {
     RECT area{};
     SendMessageA(app.control(name), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-    const int middle = area.left + (area.right - area.left) * 2 / 3;  // right of the date, left of the time's end
-    const std::size_t blank = text.find(' ');
-    const std::vector<bool> date =
-        ink_columns(app, name, text.substr(0, blank), [&](int left, int right) { return left <= right && right < middle; });
-    const int date_end = static_cast<int>(std::find(date.rbegin(), date.rend(), true).base() - date.begin());
-    int left = 0, right = 0;
-    const std::vector<bool> whole = ink_columns(app, name, text, [&](int l, int r) {
-        left = l, right = r;
-        return r > middle;
-    });
-    const int time_start =
-        static_cast<int>(std::find(whole.begin() + date_end, whole.end(), true) - whole.begin());
-    EXPECT_GE(time_start - date_end, scaled_at(3, at_dpi)) << name << " " << text << " at " << at_dpi;
-    EXPECT_GE(left, area.left) << name << " " << text << " is cut";
-    EXPECT_LT(right, area.right) << name << " " << text << " is cut";
+    std::vector<int> at[2];  // the columns with ink: of the date alone, of the whole text
+    for (int whole = 0; whole < 2; ++whole) {
+        app.write_as_program(name, whole ? text : text.substr(0, text.find(' ')));
+        ASSERT_TRUE(wait_for([&] {  // shown: the date ends before two thirds of the area, the time after
+            const Capture c(app.control(name));
+            at[whole].clear();
+            for (RECT x{0, area.top, 1, std::min<LONG>(area.bottom, c.height())}; x.left < c.width(); ++x.left, ++x.right)
+                if (ink(c, x, GetSysColor(COLOR_SCROLLBAR), 0).pixels) at[whole].push_back(x.left);
+            return !at[whole].empty() && (at[whole].back() > (area.left + 2 * area.right) / 3) == (whole == 1);
+        })) << name << " does not show " << text;
+    }
+    const int date = at[0].back(), time = *std::upper_bound(at[1].begin(), at[1].end(), date);
+    EXPECT_GT(time - date, scaled_at(3, at_dpi)) << name << " " << text << " at " << at_dpi;
+    EXPECT_TRUE(at[1].front() >= area.left && at[1].back() < area.right) << name << " " << text << " is cut";
 }
 
 // The widest text of each box shows whole, and in the widest characters that
@@ -216,7 +187,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
         const HFONT wider = fonts.get(box.font_height, box.bold, chosen.lfWidth + 1);
 
         // Every digit in every place: the widest of them decides.
-        int widest_wider = 0;
+        const int widest_wider = fonts.widest_text_width(wider, box.shows_whole);
         for (char d = '0'; d <= '9'; ++d) {
             std::string text = box.shows_whole;
             for (char& c : text) c = c == '0' ? d : c;
@@ -233,12 +204,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
             SetWindowTextA(twin, text.c_str());
             EXPECT_EQ(positions(text_box(app.control(box.name)), text.size()), positions(text_box(twin), text.size()))
                 << box.name << " " << text << " is not drawn as its twin draws it";
-            int drawn = fonts.text_width(wider, text);
-            if (box.kind == dorimo::Kind::ReadOnlyEdit) {  // the blank drawn at least least_blank wide
-                drawn += std::max(0, dorimo::least_blank(scaled_at(12, at_dpi)) - fonts.text_width(wider, " "));
-                expect_date_and_time_apart(app, box.name, text, at_dpi);
-            }
-            widest_wider = std::max(widest_wider, drawn);
+            if (box.kind == dorimo::Kind::ReadOnlyEdit) expect_date_and_time_apart(app, box.name, text, at_dpi);
         }
         if (first_of_its_kind && chosen.lfWidth > 0) {  // condensed: one unit wider is too wide
             SendMessageA(twin, WM_SETFONT, reinterpret_cast<WPARAM>(wider), FALSE);
