@@ -264,6 +264,8 @@ void TForm1::lay_out(const Component& c, bool move) {
         SendMessageA(c.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     }
     fonts_->fit_widest_text(c.hwnd, control);
+    if (control.kind == Kind::ReadOnlyEdit)
+        SetWindowSubclass(c.hwnd, draw_date_and_time_apart, 0, static_cast<DWORD_PTR>(least_blank(font_height_)));
     if (control.kind == Kind::Combo) {
         const HFONT box_font = reinterpret_cast<HFONT>(SendMessageA(c.hwnd, WM_GETFONT, 0, 0));
         SendMessageA(c.hwnd, CB_SETITEMHEIGHT, 0, fonts_->line_height(box_font));

@@ -1,5 +1,6 @@
 #include "look.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "wide_text.h"
@@ -74,19 +75,16 @@ int Fonts::text_width(HFONT font, const std::string& text) {
 }
 
 int Fonts::line_height(HFONT font) {
-    auto known = line_heights_.find(font);
-    if (known == line_heights_.end()) {
-        HGDIOBJ old = SelectObject(dc_, font);
-        TEXTMETRICA m{};
-        GetTextMetricsA(dc_, &m);
-        SelectObject(dc_, old);
-        known = line_heights_.emplace(font, m.tmHeight).first;
-    }
-    return known->second;
+    HGDIOBJ old = SelectObject(dc_, font);
+    TEXTMETRICA m{};
+    GetTextMetricsA(dc_, &m);
+    SelectObject(dc_, old);
+    return m.tmHeight;
 }
 
-// The width of a box's widest text in a font: its pattern with each "0" as
-// the font's widest digit.
+// The width of a box's widest text in a font, as the box draws it: its
+// pattern with each "0" as the font's widest digit, a blank in it at least
+// least_blank wide.
 int Fonts::widest_text_width(HFONT font, std::string pattern) {
     HGDIOBJ old = SelectObject(dc_, font);
     INT widths[10] = {};
@@ -99,7 +97,9 @@ int Fonts::widest_text_width(HFONT font, std::string pattern) {
     for (char& c : pattern) {
         if (c == '0') c = widest;
     }
-    return text_width(font, pattern);
+    int width = text_width(font, pattern);
+    if (pattern.find(' ') != std::string::npos) width += std::max(0, least_blank(scale_) - text_width(font, " "));
+    return width;
 }
 
 Fonts::BoxKind Fonts::box_kind(const ControlSpec& component) {

@@ -49,21 +49,32 @@ public:
     // The character width each kind of box ended up with (0: its own), in
     // the order the kinds were first made.
     std::vector<int> fitted() const;
+    // The width of a box's widest text in a font, as the box draws it.
+    int widest_text_width(HFONT font, std::string pattern);
 
 private:
     using BoxKind = std::tuple<Kind, int, int, bool, std::string>;
     static BoxKind box_kind(const ControlSpec& component);
     const int* known_width(const ControlSpec& component);
-    int widest_text_width(HFONT font, std::string pattern);
 
     int scale_;
     std::string face_;
     HDC dc_;
     std::map<std::tuple<int, bool, int>, HFONT> fonts_;  // by height, boldness and character width
-    std::map<HFONT, int> line_heights_;
     std::vector<std::pair<BoxKind, int>> fitted_;  // in the order the kinds were first made
     std::vector<int> condensed_;                   // given widths not yet taken by a kind
 };
+
+// A run box's date and time read apart. The edit box draws the font's own
+// blank between them, in a condensed font no wider than the room between two
+// digits; this subclass procedure of the previous- and next-run boxes draws
+// their text with that blank at least `least_blank` pixels wide, its subclass
+// data. The text itself stays the box's own.
+LRESULT CALLBACK draw_date_and_time_apart(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                          DWORD_PTR least_blank);
+// That least width at a character height: a third of it, 4 pixels at 96
+// pixels per inch.
+constexpr int least_blank(int font_height) { return font_height / 3; }
 
 // A drop-down list's box holds two digits: no margins.
 void set_no_margins(HWND edit);

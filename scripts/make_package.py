@@ -38,8 +38,9 @@ def readme_bytes(template, version):
 def entry(name):
     info = zipfile.ZipInfo(name, source_date())
     info.compress_type = zipfile.ZIP_DEFLATED
-    info.create_system = 0  # MS-DOS: no Unix permissions in the entry
-    info.external_attr = 0
+    info.create_system = 3  # Unix: the entry carries its mode
+    mode = 0o755 if name.endswith((".exe", ".dll", ".cmd")) else 0o644
+    info.external_attr = (0o100000 | mode) << 16  # a regular file
     return info
 
 

@@ -1,10 +1,17 @@
 #!/bin/bash
 # Installs what is missing, builds the program and starts it under Wine.
-# The program lives in ~/dorimo (DORIMO_HOME), where it keeps dorimo.ini.
+# The program lives in ~/dorimo (DORIMO_HOME), where it keeps dorimo.ini; Wine
+# runs it in the prefix ~/.cache/dorimo/wine (DORIMO_WINEPREFIX). Root is
+# needed only to install what is missing; with everything there, any user
+# runs it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+if ! bash scripts/setup.sh; then
+    echo "run.sh: installing what is missing needs root: run 'sudo bash scripts/setup.sh' once," \
+         "then scripts/run.sh again as yourself" >&2
+    exit 1
+fi
 bash scripts/build.sh
 
 home="${DORIMO_HOME:-$HOME/dorimo}"
@@ -26,5 +33,5 @@ fi
 source scripts/wine-env.sh
 wine_prefix_ready
 cd "$home"
-echo "starting $home/dorimo.exe"
+echo "starting $home/dorimo.exe (Wine prefix $WINEPREFIX)"
 exec wine dorimo.exe

@@ -140,6 +140,26 @@ std::vector<int> positions(HWND box, std::size_t count) {
     return x;
 }
 
+// A run box's date and time read apart (three empty columns at 96 dpi, scaled), the text whole.
+void expect_date_and_time_apart(App& app, const std::string& name, const std::string& text, int at_dpi) {
+    RECT area{};
+    SendMessageA(app.control(name), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+    std::vector<int> at[2];  // the columns with ink: of the date alone, of the whole text
+    for (int whole = 0; whole < 2; ++whole) {
+        app.write_as_program(name, whole ? text : text.substr(0, text.find(' ')));
+        ASSERT_TRUE(wait_for([&] {  // shown: the date ends before two thirds of the area, the time after
+            const Capture c(app.control(name));
+            at[whole].clear();
+            for (RECT x{0, area.top, 1, std::min<LONG>(area.bottom, c.height())}; x.left < c.width(); ++x.left, ++x.right)
+                if (ink(c, x, GetSysColor(COLOR_SCROLLBAR), 0).pixels) at[whole].push_back(x.left);
+            return !at[whole].empty() && (at[whole].back() > (area.left + 2 * area.right) / 3) == (whole == 1);
+        })) << name << " does not show " << text;
+    }
+    const int date = at[0].back(), time = *std::upper_bound(at[1].begin(), at[1].end(), date);
+    EXPECT_GT(time - date, scaled_at(3, at_dpi)) << name << " " << text << " at " << at_dpi;
+    EXPECT_TRUE(at[1].front() >= area.left && at[1].back() < area.right) << name << " " << text << " is cut";
+}
+
 // The widest text of each box shows whole, and in the widest characters that
 // let it: each box draws as its twin in this process does, a control of the
 // same class and size at the same resolution given its font by the same
@@ -167,7 +187,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
         const HFONT wider = fonts.get(box.font_height, box.bold, chosen.lfWidth + 1);
 
         // Every digit in every place: the widest of them decides.
-        int widest_wider = 0;
+        const int widest_wider = fonts.widest_text_width(wider, box.shows_whole);
         for (char d = '0'; d <= '9'; ++d) {
             std::string text = box.shows_whole;
             for (char& c : text) c = c == '0' ? d : c;
@@ -184,7 +204,7 @@ void expect_widest_texts_whole(App& app, int at_dpi) {
             SetWindowTextA(twin, text.c_str());
             EXPECT_EQ(positions(text_box(app.control(box.name)), text.size()), positions(text_box(twin), text.size()))
                 << box.name << " " << text << " is not drawn as its twin draws it";
-            widest_wider = std::max(widest_wider, fonts.text_width(wider, text));
+            if (box.kind == dorimo::Kind::ReadOnlyEdit) expect_date_and_time_apart(app, box.name, text, at_dpi);
         }
         if (first_of_its_kind && chosen.lfWidth > 0) {  // condensed: one unit wider is too wide
             SendMessageA(twin, WM_SETFONT, reinterpret_cast<WPARAM>(wider), FALSE);

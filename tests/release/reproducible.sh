@@ -38,6 +38,8 @@ for name in ("run-tests.cmd", "dorimo.exe", "core_tests.exe", "settings_tests.ex
              "soak_tests.exe", "show_probe.exe", "dorimo_floor.exe", "settings_path_probe.exe"):
     assert name in names, path + ": no " + name
 assert z.read("dorimo.exe") == open(program, "rb").read(), "the bundle's dorimo.exe is not the release's"
+for i in z.infolist():  # ordinary modes, so that an unzip on Linux gives readable files
+    assert i.external_attr >> 16 == (0o100755 if i.filename.endswith((".exe", ".dll", ".cmd")) else 0o100644), i
 runner = z.read("run-tests.cmd")
 assert b"\n" not in runner.replace(b"\r\n", b""), "run-tests.cmd: a line end that is not CRLF"
 # The test command's runs under Wine run the same runner and programs.
@@ -52,6 +54,7 @@ z = zipfile.ZipFile(path)
 names = sorted(z.namelist())
 assert all(i.date_time[0] >= 2020 for i in z.infolist()), "zip entries not dated by the sources"
 assert names == ["dorimo.exe", "readme.txt"], names
+assert [i.external_attr >> 16 for i in z.infolist()] == [0o100755, 0o100644], "the entries' modes"
 assert z.read("dorimo.exe")[:2] == b"MZ"
 raw = z.read("readme.txt")
 assert b"\n" not in raw.replace(b"\r\n", b""), "readme.txt: a line end that is not CRLF"
@@ -64,5 +67,12 @@ assert "Ver." + version in text.split("■ 履歴")[1], "readme.txt: the history
 assert "@" not in text, "readme.txt: a placeholder left"
 PY
 grep -q "version $version" README.md || { echo "README.md does not name version $version" >&2; exit 1; }
+# Every link from the README and the pages under docs/ leads to a file that is there.
+for page in README.md docs/*.md; do
+    links=$(grep -o '](\([^)#]*\)[)#]' "$page" | sed 's/^](//; s/.$//' | grep -v '^[a-z]*:' || true)
+    for link in $links; do  # no link holds a blank
+        [ -e "$(dirname "$page")/$link" ] || { echo "$page: links to $link, which is not there" >&2; exit 1; }
+    done
+done
 echo "release: dist/$zip and dist/$bundle built twice, the same bytes;" \
      "$(cut -c1-16 "dist/$zip.sha256")…, $(cut -c1-16 "dist/$bundle.sha256")…"

@@ -45,6 +45,11 @@ row "a part that crashes" "0 passed, 1 failed, 0 skipped" 1 DORIMO_STAND_IN=cras
 row "a part that hangs past its time limit" "0 passed, 1 failed, 0 skipped" 1 DORIMO_STAND_IN=hang \
     DORIMO_TEST_TIME_LIMIT=5
 row "a part that runs no test" "0 passed, 1 failed, 0 skipped" 1 GTEST_FILTER=None
+# Another find ahead in PATH, as Git's Unix tools put one: it finds no text
+# in a file and says so on its error output.
+mkdir -p unix-tools
+printf '@echo find: unknown predicate 1>&2\r\n@exit /b 1\r\n' >unix-tools/find.cmd
+row "another find ahead in PATH" "4 passed, 0 failed, 0 skipped" 0 WINEPATH="$(winepath -w "$PWD/unix-tools")"
 
 # The log of an earlier run, held by a program of that run still going: not
 # taken for this run's.
