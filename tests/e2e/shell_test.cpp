@@ -106,7 +106,7 @@ TEST(Launch, ARunThatCannotStartSaysSo) {
     write_file(app.folder() + "\\bad.exe", "not a program");
     app.set_text("ex_path3", app.folder() + "\\bad.exe");
     app.click("btnRUN3");
-    const std::string line = app.log().back();
+    const std::string line = app.log().end()[-2];
     EXPECT_TRUE(starts_with(line, failed) && line.find("%1") == std::string::npos) << line;
     EXPECT_GT(line.rfind("bad.exe"), line.find("bad.exe") + 8) << line;
 }
