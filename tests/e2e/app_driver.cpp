@@ -175,17 +175,6 @@ HWND wait_for_message_box(DWORD pid, int ms) {
     return box;
 }
 
-void age_file(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME t;
-    GetSystemTimeAsFileTime(&t);
-    ULARGE_INTEGER hour_ago{{t.dwLowDateTime, t.dwHighDateTime}};
-    hour_ago.QuadPart -= 36000000000ull;
-    t = {hour_ago.LowPart, hour_ago.HighPart};
-    SetFileTime(f, nullptr, nullptr, &t);
-    CloseHandle(f);
-}
-
 App::App() : App(Options{}) {}
 
 App::App(const Options& options) : exe_name_(options.exe_name) {
@@ -195,10 +184,8 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     const std::wstring exe = folder + L"\\" + to_wide(exe_name_);
     copy_program(options.program, exe);
     const std::wstring ini = folder + L"\\dorimo.ini";
-    if (!options.ini.empty()) {
-        std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
-        age_file(ini);  // written long before the start, as at a log-in: taken at once
-    }
+    if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
+    if (!options.ini.empty()) std::filesystem::last_write_time(ini, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));  // as at a log-in
     if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
 
     STARTUPINFOW si{};

@@ -22,8 +22,6 @@ std::wstring to_wide(const std::string& text);
 // The whole content of a file; empty when it cannot be read.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
-// The file's last write an hour back, as a file written before a log-in.
-void age_file(const std::wstring& path);
 
 // The log stamp of a moment in the user's formats (date alone at midnight).
 std::string stamp_of(const SYSTEMTIME& t);

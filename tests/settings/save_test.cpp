@@ -96,10 +96,9 @@ extern "C" decltype(&GetFileInformationByHandle) info_import asm("__imp__GetFile
 template <typename F> F swap_import(F& import, F to) {
     DWORD was = 0;
     VirtualProtect(&import, sizeof import, PAGE_READWRITE, &was);
-    const F before = import;
-    import = to;
+    std::swap(import, to);
     VirtualProtect(&import, sizeof import, was, &was);
-    return before;
+    return to;
 }
 class LockedReads {
 public:
@@ -124,21 +123,15 @@ private:
 
 // The first look at a file that another program, not stopped by the sharing
 // rules, writes while it is read: 10 bytes of it, written long ago.
-struct FirstLookShort {
-    FirstLookShort() { real_ = swap_import(info_import, &look), looked_ = false; }
-    ~FirstLookShort() { swap_import(info_import, real_); }
-    static BOOL WINAPI look(HANDLE f, BY_HANDLE_FILE_INFORMATION* info) {
-        const BOOL got = real_(f, info);
-        if (!looked_) info->nFileSizeLow = 10, info->ftLastWriteTime = {};
-        looked_ = true;
-        return got;
-    }
-    static inline decltype(&GetFileInformationByHandle) real_ = nullptr;
-    static inline bool looked_ = false;
-};
+decltype(&GetFileInformationByHandle) real_look;
+BOOL WINAPI first_look_short(HANDLE f, BY_HANDLE_FILE_INFORMATION* info) {
+    swap_import(info_import, real_look);
+    const BOOL got = real_look(f, info);
+    return info->nFileSizeLow = 10, info->ftLastWriteTime = {}, got;
+}
 
-// Writes the rest of a file a second later and lets go of it, as a program writing it slowly does;
-// without a file held, it opens the file only then, as a script's next line does.
+// Writes the rest of a file a second later and lets go of it, as a program writing it slowly does
+// (without a file held, opened only then, as a script's next line).
 struct Writing {
     HANDLE file;
     std::string rest;
@@ -358,22 +351,19 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
         writing = {nullptr, new_bytes.substr(100), widen(name)};
         CloseHandle(CreateThread(nullptr, 0, finish_after_a_second, &writing, 0, nullptr));
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
-        FirstLookShort changed;  // and a file that changed while it was read is read again
+        real_look = swap_import(info_import, &first_look_short);  // a file changed while read is read again
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         LockedReads locked(1000);  // so does another program's byte-range lock
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         std::filesystem::remove(file);
     }
-    for (const std::size_t more : {0, 1}) {  // a save that makes the file 1 MiB is written and read; a byte more is refused
+    for (const std::size_t more : {0, 1}) try {  // a save to 1 MiB is written and read; a byte more is refused
         put_file_bytes(file, ";" + std::string((1 << 20) - saved_bytes(form).size() - 3 + more, 'x') + "\r\n");
-        try {
-            save_settings_whole(form, location());
-            EXPECT_EQ(file_bytes(file).size() + more, 1u << 20);
-            EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
-        } catch (const EIniFileException& e) {
-            EXPECT_TRUE(more);
-            EXPECT_NE(std::string(e.what()).find("1 MiB を超える"), std::string::npos) << e.what();
-        }
+        save_settings_whole(form, location());
+        EXPECT_EQ(file_bytes(file).size() + more, 1u << 20);
+        EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
+    } catch (const EIniFileException& e) {
+        EXPECT_TRUE(more && std::string(e.what()).find("1 MiB を超える") != std::string::npos) << e.what();
     }
     put_file_bytes(file, std::string((1 << 20) + 1, ';'));  // too big to read: named so
     try {
@@ -483,8 +473,7 @@ TEST_F(Save, LinksStayLinks) {
              linked + "\\dorimo.ini");
     ASSERT_TRUE(file_exists(linked + "\\dorimo.ini"));
     const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini")};
-    // The link leads nowhere yet (a synced folder before the first save); the file that arrives after
-    // the start is not written over unasked, a run whose file stays away saves.
+    // The link leads nowhere yet (a synced folder before the first save): a file that arrives is kept.
     std::filesystem::remove(real + "\\target.ini");
     loaded(through_link);
     put_file_bytes(real + "\\target.ini", "[mine]\r\n");
