@@ -25,6 +25,12 @@ namespace {
 
 const char kFormClass[] = "TForm1";
 const char kCaption[] = "ドリモ丸";
+// What a save does with a settings file another program changed, as the user chooses.
+const char kSaveChoices[] =
+    "\n\n[はい] この画面の設定で上書きします。\n[いいえ] ファイルをそのまま残します (保存しません)。";
+const char kCloseChoices[] =
+    "\n\n[はい] この画面の設定で上書きして終了します。\n[いいえ] ファイルをそのまま残し、保存せずに終了します。"
+    "\n[キャンセル] 終了せずに画面に戻ります。";
 constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
@@ -567,11 +573,15 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         // dropped, the user closes again once the box has been read.
         if (closing_ || box_up_) return 0;
         closing_ = true;
+        back_to_window_ = false;
         try {
             FormClose();
-            destroy_own_window(window_);
+            if (!back_to_window_) destroy_own_window(window_);
         } catch (const std::exception& e) {
             show_error(e.what());
+            back_to_window_ = true;
+        }
+        if (back_to_window_) {
             // The close stops here; a window left hidden in the notification
             // area would be out of the user's reach, so it comes back.
             if (in_tray_ || !IsWindowVisible(window_)) {
@@ -645,8 +655,32 @@ void TForm1::FormCreate() {
     }
 }
 
+// A file another program changed since this run read or wrote it is written
+// over only when the user says so; kept at a close, the program ends without
+// saving, and at the end of the session, where no one can be asked, it is kept.
 void TForm1::btnSAVEClick() {
-    save_settings_whole(*this, settings_beside_program());
+    const SettingsLocation settings = settings_beside_program();
+    for (WriteOver over = WriteOver::kOurs;; over = WriteOver::kShownToo) {  // asked again if it changes once more
+        const Saved saved = save_settings_whole(*this, settings, system_file_calls(), over);
+        if (saved == Saved::kWritten || session_ending_) return;
+        // A box of the window's own, as the error box (show_error).
+        box_up_ = true;
+        const std::string question =
+            settings.path +
+            (saved == Saved::kMadeElsewhere ? " は起動時にはありませんでしたが、その後ほかのプログラムによって作られています。"
+                                            : " は、読み込んだ後 (または前回の保存の後) にほかのプログラムによって書き換えられています。") +
+            (closing_ ? kCloseChoices : kSaveChoices);
+        int answer;
+        {
+            const BoxUnderTheRule guard;
+            answer = MessageBoxA(IsWindowVisible(window_) ? window_ : application_, question.c_str(), kApplicationTitle,
+                                 MB_ICONWARNING | (closing_ ? MB_YESNOCANCEL | MB_DEFBUTTON3 : MB_YESNO | MB_DEFBUTTON2));
+        }
+        box_up_ = false;
+        show_pending_errors();
+        back_to_window_ = answer == IDCANCEL;  // the close stops, without a box
+        if (answer != IDYES) return;
+    }
 }
 
 void TForm1::FormPaint() {
@@ -669,15 +703,18 @@ void TForm1::FormClose() {
 }
 
 // The session ends without the window being closed: save as a close does,
-// quietly, since nothing may hold the end of the session up. The icon stays:
+// quietly, since nothing may hold the end of the session up; a settings file
+// another program changed meanwhile is kept as it is. The icon stays:
 // the notification area ends with the session, and after the notice from a
 // program while the session goes on, a window hidden there would be out of
 // the user's reach.
 void TForm1::session_ending() {
+    session_ending_ = true;
     try {
         click(find_component(*this, "btnSAVE"));
     } catch (...) {
     }
+    session_ending_ = false;
 }
 
 void TForm1::choose_program(const std::string& digit) {

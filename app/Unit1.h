@@ -152,6 +152,8 @@ private:
     bool show_requested_ = false;    // another start asked, and was answered
     bool in_tray_ = false;
     bool closing_ = false;           // a close is being handled
+    bool back_to_window_ = false;    // the close stops: the user chose to go back to the window
+    bool session_ending_ = false;    // the session ends: no box can be asked
     bool box_up_ = false;            // an error box or the file dialog of the window's own is up
     std::vector<std::string> pending_errors_;  // errors met while it was, shown after it
     NotifyRecord tray_record_{};

@@ -121,6 +121,13 @@ bool start(const Program& p, Started& s) {
         HANDLE f = CreateFileA((p.folder + "\\dorimo.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(f, p.ini.data(), static_cast<DWORD>(p.ini.size()), &written, nullptr);
+        // Written an hour before, as at a log-in: the start meets no file still being written.
+        FILETIME t;
+        GetSystemTimeAsFileTime(&t);
+        ULARGE_INTEGER hour_ago{{t.dwLowDateTime, t.dwHighDateTime}};
+        hour_ago.QuadPart -= 36000000000ull;
+        t = {hour_ago.LowPart, hour_ago.HighPart};
+        SetFileTime(f, nullptr, nullptr, &t);
         CloseHandle(f);
     }
     std::string command = "\"" + p.exe + "\"" + (p.args.empty() ? "" : " " + p.args);

@@ -28,8 +28,8 @@ std::string slot_section(const std::string& digit) { return "rtn" + digit; }
 
 }  // namespace
 
-EIniFileException::EIniFileException(const std::string& path)
-    : Error(path + " に書き込めません") {}
+EIniFileException::EIniFileException(const std::string& path, const char* reason)
+    : Error(path + " に書き込めません" + reason) {}
 
 std::string settings_path(const std::string& module_path) {
     // Walk forward so that every second byte of a double-byte character is

@@ -43,10 +43,11 @@ public:
 // portable implementation of them elsewhere.
 std::unique_ptr<ProfileFunctions> make_system_profile();
 
-// A key of the settings file could not be written.
+// A key of the settings file could not be written; the reason, where one is
+// given, follows the message as it is given (" (...)").
 class EIniFileException : public Error {
 public:
-    explicit EIniFileException(const std::string& path);
+    explicit EIniFileException(const std::string& path, const char* reason = "");
 };
 
 // The folder of the executable's full path (up to its last "\" or ":" that is

@@ -46,14 +46,21 @@ std::optional<std::string> open_through_shell(HWND owner, const std::string& pro
     if (!execute) return system_message(ERROR_PROC_NOT_FOUND);
     use_com();
     if (execute(&info)) return std::nullopt;
-    return system_message(GetLastError());
+    return system_message(GetLastError(), program.c_str());
 }
 
-std::string system_message(DWORD error) {
+DWORD system_text(DWORD error, const char* insert, char*& text) {
+    // The first insert (%1) is the text given, taken as it is; the system's
+    // texts use no more than a few, which have nothing to be filled with.
+    const char* inserts[] = {insert, "", "", "", "", "", "", "", ""};
+    return FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0,
+                          reinterpret_cast<va_list*>(const_cast<char**>(inserts)));
+}
+
+std::string system_message(DWORD error, const char* insert) {
     char* buffer = nullptr;
-    const DWORD size = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const DWORD size = system_text(error, insert, buffer);
     std::string message(buffer ? buffer : "", size);
     LocalFree(buffer);
     // One log line: line breaks become blanks, and none are left at the end.

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "error_box.h"
+#include "launch.h"
 #include "profile_text.h"
 #include "wide_text.h"
 
@@ -19,11 +20,33 @@ constexpr DWORD kLargestFile = 1u << 20;
 constexpr DWORD kDiskQuotaExceeded = 1295;
 // How long a read that another program holds off is tried again.
 constexpr DWORD kHeldForAtMost = 5000;
+// How long a file must have stayed unwritten before the start takes it.
+constexpr DWORD kQuietFor = 1000;
+// The program's own reason for a file that was still being written after the
+// 5 s: an application's code (bit 29), which no system call gives.
+constexpr DWORD kStillWritten = 0x20000001;
 
 // The start could not read the file: its path and the reason. The window
 // shows the defaults, which no save of this run writes over the file. Empty
 // while the run saves.
 std::string unread_path, unread_reason;
+
+// The copy of the file that this run last read or wrote (and the one before
+// it after a save that failed part way: the file holds one or the other),
+// unless there was no file. A save writes over nothing else unasked.
+std::string ours[2];
+bool ours_none = true;
+// The copy that the last save refused to write over, which the user may
+// choose to write over.
+std::string shown;
+
+bool is_ours(const std::string& bytes) { return !ours_none && (bytes == ours[0] || bytes == ours[1]); }
+
+void make_ours(const std::string& bytes, const std::string& before) {
+    ours[0] = bytes;
+    ours[1] = before;
+    ours_none = false;
+}
 
 // What the run says about an unread file, around the reason.
 std::string unread_message(const char* before, const char* after) {
@@ -55,12 +78,13 @@ struct Read {
     std::string bytes;
     std::wstring path;   // through any links, the file they lead to
     DWORD links = 1;     // hard links to the file
+    BY_HANDLE_FILE_INFORMATION info{};  // the file, its size and last write, as it was read
 };
 
 // One read of the whole file, opened so that no other program may write it
 // meanwhile. Its size and last write are the same after the read as before,
-// or the read counts as held off: a program not stopped by the sharing rules
-// (a network drive's other side) changed it meanwhile.
+// or the read counts as still written: a program not stopped by the sharing
+// rules (a network drive's other side) changed it meanwhile.
 Read read_once(const std::wstring& path) {
     Read read;
     read.path = path;
@@ -83,26 +107,62 @@ Read read_once(const std::wstring& path) {
         else if (got != before.nFileSizeLow || !GetFileInformationByHandle(f, &after) ||
                  after.nFileSizeLow != before.nFileSizeLow || after.nFileSizeHigh ||
                  CompareFileTime(&after.ftLastWriteTime, &before.ftLastWriteTime) != 0)
-            read.error = ERROR_SHARING_VIOLATION;
+            read.error = kStillWritten;
     }
     if (!read.error) {
         read.path = final_path(f, path);
         read.links = before.nNumberOfLinks;
+        read.info = before;
     }
     CloseHandle(f);
     return read;
 }
 
+bool same_file(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow && a.nFileSizeLow == b.nFileSizeLow &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// Written less than a second ago by the clock, or at a time ahead of it (a
+// drive whose clock is ahead, a synced file's time): it may still be written.
+bool written_just_now(const FILETIME& written) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG at = ULARGE_INTEGER{{written.dwLowDateTime, written.dwHighDateTime}}.QuadPart;
+    return at + kQuietFor * 10000ull > ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart;
+}
+
 // The file read whole. Backup, sync and virus scanners hold files for a
 // moment, and a program writing the file holds it until it is done: a read
-// held off so is tried again for up to 5 s.
-Read read_whole(const std::wstring& path) {
+// held off so is tried again for up to 5 s. At the start, a file written in
+// the last second is taken only once it has stayed as it is for a second of
+// the program's own watching, within the same 5 s: a script writing it line
+// by line holds it only while it writes a line. A file last written longer
+// ago, or the copy this run wrote itself, is taken at once; a time ahead of
+// the clock costs at most the second of watching.
+Read read_whole(const std::wstring& path, bool at_start = false) {
     const DWORD start = GetTickCount();
+    BY_HANDLE_FILE_INFORMATION seen{};
+    DWORD seen_at = start;
     for (;;) {
         Read read = read_once(path);
-        if ((read.error != ERROR_SHARING_VIOLATION && read.error != ERROR_LOCK_VIOLATION) ||
-            GetTickCount() - start >= kHeldForAtMost)
+        const bool held =
+            read.error == ERROR_SHARING_VIOLATION || read.error == ERROR_LOCK_VIOLATION || read.error == kStillWritten;
+        if (!held) {
+            if (read.error || !at_start || !written_just_now(read.info.ftLastWriteTime) || is_ours(read.bytes))
+                return read;
+            if (!same_file(seen, read.info)) {
+                seen_at = GetTickCount();
+                seen = read.info;
+            } else if (GetTickCount() - seen_at >= kQuietFor) {
+                return read;
+            }
+        }
+        if (GetTickCount() - start >= kHeldForAtMost) {
+            if (!held) read.error = kStillWritten;
             return read;
+        }
         Sleep(20);
     }
 }
@@ -123,16 +183,18 @@ struct Found {
     std::wstring file;    // the file, through any link
     std::string bytes;    // the copy's bytes
     DWORD links = 1;      // hard links to the file
+    BY_HANDLE_FILE_INFORMATION info{};  // the file as it was read
 };
 
-Found find_settings(const std::wstring& path) {
+Found find_settings(const std::wstring& path, bool at_start = false) {
     Found found;
-    Read read = read_whole(path);
+    Read read = read_whole(path, at_start);
     found.file = read.path;
     if (!read.error) {
         found.copy = Found::kFile;
         found.bytes = std::move(read.bytes);
         found.links = read.links;
+        found.info = read.info;
         return found;
     }
     if (read.error == ERROR_ACCESS_DENIED && is_folder(path)) {
@@ -151,7 +213,7 @@ Found find_settings(const std::wstring& path) {
     }
     // No file: a whole new file that a broken save left beside it is the
     // newest copy; a folder of that name is nothing.
-    Read kept = read_whole(found.file + L".new");
+    Read kept = read_whole(found.file + L".new", at_start);
     if (!kept.error) {
         found.copy = Found::kKept;
         found.bytes = std::move(kept.bytes);
@@ -214,14 +276,15 @@ std::wstring module_path() {
     }
 }
 
-// The system's own words for an error, without the final stop; the
-// program's own for a file too big to read, for which Windows has only words
-// about saving and Wine none.
-std::string reason_of(DWORD error) {
+// The system's own words for an error, without the final stop, the file's
+// path in the place the words keep for it; the program's own for a file too
+// big to read, for which Windows has only words about saving and Wine none,
+// and for one still written after the 5 s.
+std::string reason_of(DWORD error, const std::string& path) {
     if (error == ERROR_FILE_TOO_LARGE) return "1 MiB を超える大きさです";
+    if (error == kStillWritten) return "5 秒たっても、ほかのプログラムが書き込み続けています";
     char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    system_text(error, path.c_str(), text);
     std::string reason = text ? text : "不明なエラーです";  // a system without words for it
     LocalFree(text);
     reason.erase(reason.find_last_not_of(" \r\n.") + 1);
@@ -240,6 +303,24 @@ DWORD last_error() {
 bool disk_full(DWORD error) {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || error == kDiskQuotaExceeded ||
            error == ERROR_NOT_ENOUGH_QUOTA;
+}
+
+// The save does not write over the copy found: the user may choose to.
+Saved refuse(const std::string& found) {
+    shown = found;
+    return ours_none ? Saved::kMadeElsewhere : Saved::kChangedElsewhere;
+}
+
+// Whether the file is still the copy that was read (the same file, size and
+// last write), or still not there where there was none.
+bool still_as_read(const Found& found) {
+    HANDLE f = CreateFileW(found.file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return found.copy != Found::kFile && not_found(GetLastError());
+    BY_HANDLE_FILE_INFORMATION now{};
+    const bool same = found.copy == Found::kFile && GetFileInformationByHandle(f, &now) && same_file(now, found.info);
+    CloseHandle(f);
+    return same;
 }
 
 // Writes the bytes under the temporary name, flushes them to the disk and
@@ -383,7 +464,8 @@ SettingsFile resolve_settings_file(const std::wstring& path) {
 // cannot be made or put in place for another reason than a full disk,
 // writes the file in place; where the old file is already gone, the new
 // file stays as the only whole copy (the error box; state 3).
-void save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls) {
+Saved save_settings_whole(const SlotForm& form, const SettingsLocation& settings, SaveFileCalls& calls,
+                          WriteOver over) {
     if (!unread_path.empty()) throw Error(unread_message(" は起動時に読み込めなかったため (", ")、この実行中は保存しません"));
     Found found = find_settings(settings.wide_path);
     // A link to a file not made yet whose way the system does not tell (a
@@ -398,6 +480,12 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     const std::wstring& file = found.file;
     const std::wstring new_file = file + L".new", temporary = file + L".tmp";
     const std::string old = std::move(found.bytes);
+    // A copy another program made, changed or put there since this run read
+    // or wrote the file is written over only when the user says so; a file
+    // removed since is made again.
+    if (over != WriteOver::kAnything && found.copy != Found::kNone && !is_ours(old) &&
+        !(over == WriteOver::kShownToo && old == shown))
+        return refuse(old);
     if (exists) {
         // A read-only file is not written, as the profile functions refuse it.
         const DWORD attributes = calls.attributes(file);
@@ -407,14 +495,20 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     const std::string bytes = saved_bytes(form, old, settings.path);
     // Grown past what the start reads, the file would be unreadable the next
     // run, and that run would not save: it is not written.
-    if (bytes.size() > kLargestFile) throw EIniFileException(settings.path);
+    if (bytes.size() > kLargestFile) throw EIniFileException(settings.path, " (保存すると 1 MiB を超える大きさになります)");
 
     // A file of more than one hard link is written in place: a new file in
     // its place would leave the other names with the old one.
     DWORD error = found.links > 1 || through_link ? ERROR_NOT_SUPPORTED : write_new_file(calls, temporary, new_file, bytes);
-    if (!error) {
-        error = put_in_place(calls, file, new_file, exists);
-        if (!error) return;
+    // Nothing of the file has changed yet. Written since it was read above,
+    // or put there where there was none, it is left as it is.
+    if (over != WriteOver::kAnything && !still_as_read(found)) {
+        if (!error && !kept_copy) calls.remove(new_file);
+        return refuse(old);
+    }
+    // From here on the file holds these bytes or the old ones.
+    make_ours(bytes, found.copy != Found::kNone ? old : bytes);
+    if (!error && (error = put_in_place(calls, file, new_file, exists))) {
         // The file gone and the new one not in its place: the new file is
         // the only whole copy, kept for the next start.
         if ((exists || kept_copy) && calls.attributes(file) == INVALID_FILE_ATTRIBUTES)
@@ -423,18 +517,22 @@ void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
     }
     // Never worse than before: in place, except over a kept copy or on a
     // full disk, where nothing else would fit either.
-    if (kept_copy || disk_full(error) || write_in_place(calls, file, old.size(), bytes)) {
+    if (error && (kept_copy || disk_full(error) || write_in_place(calls, file, old.size(), bytes))) {
         if (!exists && !through_link) calls.remove(file);
         throw EIniFileException(settings.path);
     }
+    make_ours(bytes, bytes);
+    return Saved::kWritten;
 }
 
 std::optional<std::string> read_settings_at_start(const SettingsLocation& settings) {
     unread_path.clear();
-    const Found found = find_settings(settings.wide_path);
+    const Found found = find_settings(settings.wide_path, true);
+    make_ours(found.bytes, found.bytes);
+    ours_none = found.copy == Found::kNone || found.error;
     if (found.error) {
         unread_path = settings.path + (found.copy == Found::kKept ? ".new" : "");
-        unread_reason = reason_of(found.error);
+        unread_reason = reason_of(found.error, unread_path);
         throw Error(unread_message(" を読み込めません (", ")。この実行中は設定を保存しません"));
     }
     if (found.copy == Found::kFile) {

@@ -85,6 +85,18 @@ std::optional<std::string> read_settings_at_start(const SettingsLocation& settin
 // could not read the file. Nothing when the run saves.
 std::optional<std::string> settings_not_saved_this_run();
 
+// What a save may write over.
+enum class WriteOver {
+    kAnything,  // whatever file is there
+    kOurs,      // only the file as this run last read or wrote it; none where there was none
+    kShownToo,  // that, or the file the last save left alone (the user chose to write over it)
+};
+
+// What a save did: wrote the file, or left alone a file that another program
+// changed or replaced since this run last read or wrote it, or made where
+// there was none.
+enum class Saved { kWritten, kChangedElsewhere, kMadeElsewhere };
+
 // Writes all 61 keys from the controls into the file of the location, in
 // the file's own encoding, lines the program does not know kept as they
 // are. The whole new file is written beside the file (beside the file a
@@ -92,8 +104,10 @@ std::optional<std::string> settings_not_saved_this_run();
 // new file may be made in the folder, or the replace is not offered, or the
 // file has more than one hard link, it is written into the file itself.
 // Throws EIniFileException, the file whole, when it cannot be written whole;
-// throws Error without writing when the start could not read the file.
-void save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
-                         SaveFileCalls& calls = system_file_calls());
+// throws Error without writing when the start could not read the file. A
+// file there that it may not write over is left alone (and looked at again
+// right before the file is replaced, so that a change made meanwhile is too).
+Saved save_settings_whole(const SlotForm& form, const SettingsLocation& settings,
+                          SaveFileCalls& calls = system_file_calls(), WriteOver over = WriteOver::kAnything);
 
 }  // namespace dorimo

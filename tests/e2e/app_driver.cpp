@@ -185,6 +185,7 @@ App::App(const Options& options) : exe_name_(options.exe_name) {
     copy_program(options.program, exe);
     const std::wstring ini = folder + L"\\dorimo.ini";
     if (!options.ini.empty()) std::ofstream(std::filesystem::path(ini), std::ios::binary) << options.ini;
+    if (!options.ini.empty()) std::filesystem::last_write_time(ini, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));  // as at a log-in
     if (options.ini_is_directory) CreateDirectoryW(ini.c_str(), nullptr);
 
     STARTUPINFOW si{};

@@ -101,6 +101,12 @@ TEST(Launch, ARunThatCannotStartSaysSo) {
     EXPECT_TRUE(starts_with(log[4], "登録3即実行 ")) << log[4];
     EXPECT_TRUE(starts_with(log[5], failed)) << log[5];
     EXPECT_EQ(log[5].substr(log[5].find(" <")), log[3].substr(reason));
+
+    write_file(app.folder() + "\\bad.exe", "not a program");  // the system's words name it in their %1
+    app.set_text("ex_path3", app.folder() + "\\bad.exe");
+    app.click("btnRUN3");
+    const std::string line = app.log().end()[-2];
+    EXPECT_TRUE(starts_with(line, failed) && line.rfind("bad.exe") > line.find("> ") && line.find("%1") > line.size()) << line;
 }
 
 std::string copy_show_probe(const std::string& folder) {

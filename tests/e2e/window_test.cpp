@@ -289,6 +289,32 @@ TEST(Window, ASaveThatFailsShowsTheErrorAndKeepsTheWindow) {
     EXPECT_EQ(read_file(app.ini_path()), saved_ini());
 }
 
+// The settings file edited by hand while the program runs: the close and "設定保存" ask and do as answered
+// (kept at a close, the program ends and the next start shows the edit); the session's end keeps it.
+TEST(Window, ASettingsFileChangedSinceTheStartIsWrittenOverOnlyWhenTheUserSays) {
+    const std::string edited = saved_ini({{"path1", "C:\\mine\\edited.bat"}}) + "[mine]\r\nkeep=1\r\n";
+    const struct { UINT message; WPARAM answer; bool ends, written; } rows[] = {
+        {WM_CLOSE, IDNO, true, false},     {WM_CLOSE, IDYES, true, true},  {WM_CLOSE, IDCANCEL, false, false},
+        {WM_COMMAND, IDNO, false, false},  {WM_COMMAND, IDYES, false, true}, {WM_ENDSESSION, 0, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.message) + " " + std::to_string(row.answer));
+        App::Options options;
+        options.ini = saved_ini({{"path1", "C:\\mine\\task.bat"}});
+        App app(options);
+        app.set_text("cbH2", "9");
+        write_file(app.ini_path(), edited);
+        row.message == WM_COMMAND ? app.post_click("btnSAVE") : void(PostMessageA(app.form(), row.message, 1, 0));
+        HWND box = app.wait_for_message_box(row.answer ? 5000 : 2000);
+        ASSERT_EQ(box && message_box_text(box).rfind(app.ini_path() + " は、読み込んだ後", 0) == 0, row.answer != 0);
+        PostMessageA(box, WM_COMMAND, row.answer, 0);
+        EXPECT_EQ(wait_for([&] { return !app.running(); }, row.ends ? 5000 : 1000), row.ends);
+        EXPECT_TRUE(wait_for([&] { return (read_file(app.ini_path()) == edited) != row.written; }));
+        EXPECT_NE(read_file(app.ini_path()).find(row.written ? "H2=9\r\n" : "edited.bat"), std::string::npos);
+        options.folder = app.folder(), options.ini.clear();
+        EXPECT_TRUE(!row.ends || row.written || App(options).text("ex_path1") == "C:\\mine\\edited.bat");
+    }
+}
+
 // Another program holds the settings file from before the start on and long after: the start,
 // the save button and the close each say so once, and the program ends with the file as it was;
 // floods of private messages and a timer's procedure posted to each box meanwhile change nothing.

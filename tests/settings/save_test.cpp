@@ -22,6 +22,7 @@ enum class Call { kCreate, kWrite, kFlush, kClose, kReplace, kMove, kRemove, kAt
 
 // A call on the file whose name ends so (a move: its destination) fails.
 constexpr DWORD kStops = 0xFFFF;  // an error that stops the save there instead, as a power cut does
+constexpr DWORD kEdits = 0xFFFE;  // no error: another program writes the settings file meanwhile
 struct Fault {
     Call call;
     std::wstring file;
@@ -40,6 +41,7 @@ struct FaultyCalls : SaveFileCalls {
                 (f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || f.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2))
                 DeleteFileW(path.c_str());
             if (f.error == kStops) throw kStops;
+            if (f.error == kEdits) return put_file_bytes(narrow(path.substr(0, path.size() - 4)), "[mine]\r\n"), false;
             SetLastError(f.error);
             return true;
         }
@@ -90,6 +92,14 @@ std::vector<std::string> names_in(const std::string& folder) {
 // lock on the file, for a while from now on (Wine does not hold reads back
 // for such locks): the program's calls to it go through here.
 extern "C" decltype(&ReadFile) read_file_import asm("__imp__ReadFile@20");
+extern "C" decltype(&GetFileInformationByHandle) info_import asm("__imp__GetFileInformationByHandle@8");
+template <typename F> F swap_import(F& import, F to) {
+    DWORD was = 0;
+    VirtualProtect(&import, sizeof import, PAGE_READWRITE, &was);
+    std::swap(import, to);
+    VirtualProtect(&import, sizeof import, was, &was);
+    return to;
+}
 class LockedReads {
 public:
     explicit LockedReads(DWORD milliseconds) {
@@ -104,25 +114,34 @@ private:
         return real_(file, to, size, got, at);
     }
     void swap(decltype(&ReadFile) to) {
-        DWORD was = 0;
-        VirtualProtect(&read_file_import, sizeof read_file_import, PAGE_READWRITE, &was);
-        if (!real_) real_ = read_file_import;
-        read_file_import = to;
-        VirtualProtect(&read_file_import, sizeof read_file_import, was, &was);
+        const auto before = swap_import(read_file_import, to);
+        if (!real_) real_ = before;
     }
     static inline DWORD until_ = 0;
     static inline decltype(&ReadFile) real_ = nullptr;
 };
 
-// Writes the rest of a file a second later and lets go of it, as a program writing it slowly does.
+// The first look at a file that another program, not stopped by the sharing
+// rules, writes while it is read: 10 bytes of it, written long ago.
+decltype(&GetFileInformationByHandle) real_look;
+BOOL WINAPI first_look_short(HANDLE f, BY_HANDLE_FILE_INFORMATION* info) {
+    swap_import(info_import, real_look);
+    const BOOL got = real_look(f, info);
+    return info->nFileSizeLow = 10, info->ftLastWriteTime = {}, got;
+}
+
+// Writes the rest of a file a second later and lets go of it, as a program writing it slowly does
+// (without a file held, opened only then, as a script's next line, and sooner).
 struct Writing {
     HANDLE file;
     std::string rest;
+    std::wstring name;
 };
 DWORD WINAPI finish_after_a_second(void* writing) {
     auto* w = static_cast<Writing*>(writing);
     DWORD written = 0;
-    Sleep(1000);
+    Sleep(w->file ? 1000 : 300);  // a script's next line comes within the second the start waits for
+    if (!w->file) w->file = CreateFileW(w->name.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     WriteFile(w->file, w->rest.data(), static_cast<DWORD>(w->rest.size()), &written, nullptr);
     return CloseHandle(w->file);
 }
@@ -248,6 +267,13 @@ TEST_F(Save, EveryFailingStepEndsWithAWholeFileAndAnHonestAnswer) {
             form["cbM1"].text = "00";
         }
     }
+    // Another program writes the file while the save makes its new one: the file and nothing else is left.
+    loaded(location());
+    FaultyCalls edits;
+    edits.faults = {{Call::kCreate, L".tmp", kEdits}};
+    EXPECT_EQ(save_settings_whole(form, location(), edits, WriteOver::kOurs), Saved::kChangedElsewhere);
+    EXPECT_EQ(file_bytes(file), "[mine]\r\n");
+    EXPECT_TRUE(others().empty());
 }
 
 // The files each state of a cut save leaves, and what the next start loads.
@@ -316,16 +342,29 @@ TEST_F(Save, EveryStateACutSaveLeavesStartsWithTheNewestWholeCopy) {
         EXPECT_THROW(save_settings_whole(shown, location()), Error);
         static Writing writing;
         writing = {CreateFileW(widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               CREATE_ALWAYS, 0, nullptr), new_bytes.substr(100)};
+                               CREATE_ALWAYS, 0, nullptr), new_bytes.substr(100), {}};
         DWORD written = 0;
         WriteFile(writing.file, new_bytes.data(), 100, &written, nullptr);
         CloseHandle(CreateThread(nullptr, 0, finish_after_a_second, &writing, 0, nullptr));
+        EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
+        put_file_bytes(name, new_bytes.substr(0, 100));  // so does a script's, held by nothing between its lines
+        writing = {nullptr, new_bytes.substr(100), widen(name)};
+        CloseHandle(CreateThread(nullptr, 0, finish_after_a_second, &writing, 0, nullptr));
+        EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
+        real_look = swap_import(info_import, &first_look_short);  // a file changed while read is read again
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         LockedReads locked(1000);  // so does another program's byte-range lock
         EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
         std::filesystem::remove(file);
     }
-    EXPECT_THROW((put_file_bytes(file, std::string(1 << 20, ';')), save_settings_whole(form, location())), EIniFileException);
+    for (const std::size_t more : {0, 1}) try {  // a save to 1 MiB is written and read; a byte more is refused
+        put_file_bytes(file, ";" + std::string((1 << 20) - saved_bytes(form).size() - 3 + more, 'x') + "\r\n");
+        save_settings_whole(form, location());
+        EXPECT_EQ(file_bytes(file).size() + more, 1u << 20);
+        EXPECT_EQ(loaded(location())["ex_path1"].text, "C:\\kept\\予定.cmd");
+    } catch (const EIniFileException& e) {
+        EXPECT_TRUE(more && std::string(e.what()).find("1 MiB を超える") != std::string::npos) << e.what();
+    }
     put_file_bytes(file, std::string((1 << 20) + 1, ';'));  // too big to read: named so
     try {
         read_settings_at_start(location());
@@ -434,9 +473,14 @@ TEST_F(Save, LinksStayLinks) {
              linked + "\\dorimo.ini");
     ASSERT_TRUE(file_exists(linked + "\\dorimo.ini"));
     const SettingsLocation through_link{linked + "\\dorimo.ini", widen(linked + "\\dorimo.ini")};
-    // The link leads nowhere yet (a synced folder before the first save).
+    // The link leads nowhere yet (a synced folder before the first save): a file that arrives is kept.
     std::filesystem::remove(real + "\\target.ini");
-    save_settings_whole(form, through_link);
+    loaded(through_link);
+    put_file_bytes(real + "\\target.ini", "[mine]\r\n");
+    EXPECT_EQ(save_settings_whole(form, through_link, system_file_calls(), WriteOver::kOurs), Saved::kMadeElsewhere);
+    EXPECT_EQ(file_bytes(real + "\\target.ini"), "[mine]\r\n");
+    std::filesystem::remove(real + "\\target.ini");
+    EXPECT_EQ(save_settings_whole(form, through_link, system_file_calls(), WriteOver::kOurs), Saved::kWritten);
     EXPECT_EQ(file_bytes(real + "\\target.ini"), saved_bytes(form));
     EXPECT_EQ(names_in(linked), std::vector<std::string>{"dorimo.ini"});
 
