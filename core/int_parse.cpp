@@ -1,5 +1,7 @@
 #include "int_parse.h"
 
+#include "text_rules.h"
+
 namespace dorimo {
 
 static int hex_value(char c) {
@@ -55,5 +57,19 @@ std::optional<std::int32_t> parse_int32(const std::string& text) {
 }
 
 bool IsNumeric(const std::string& text) { return parse_int32(text).has_value(); }
+
+std::string narrow_digits(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!is_lead_byte(text[i]) || i + 1 == text.size()) {
+            out += text[i];
+        } else if (text[i] == '\x82' && text[i + 1] >= '\x4F' && text[i + 1] <= '\x58') {
+            out += static_cast<char>('0' + (text[++i] - '\x4F'));
+        } else {
+            out += text.substr(i++, 2);
+        }
+    }
+    return out;
+}
 
 }  // namespace dorimo
