@@ -452,10 +452,13 @@ void TForm1::show_pending_errors() {
 // everything else to the inherited procedure.
 LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_TRAYICON) {
-        if (lparam == WM_LBUTTONDBLCLK) guarded(&TForm1::tray_back_rtn);
+        // A left double click, or the icon chosen with the keyboard (Enter or
+        // Space), brings the window back. NIN_SELECT is not taken: the shell
+        // sends it after every single left click as well.
+        if (LOWORD(lparam) == WM_LBUTTONDBLCLK || LOWORD(lparam) == NIN_KEYSELECT) guarded(&TForm1::tray_back_rtn);
         return 0;
     }
-    if (message == taskbar_created_ && in_tray_) notify_icon(NIM_ADD, tray_record_);
+    if (message == taskbar_created_ && in_tray_) add_notify_icon(tray_record_);
     if (message == show_request_message()) {
         // Another start of the program with the same settings file. It is
         // answered at once, and the window comes forward right after, also
@@ -704,13 +707,16 @@ void TForm1::choose_program(const std::string& digit) {
 
 void TForm1::btnTRAYClick() { tray_rtn(); }
 
+// The window goes first: the icon can be chosen as soon as the shell shows
+// it, while the request is still under way (and the window takes what is
+// sent to it meanwhile); a choice then brings the window back for good.
 void TForm1::tray_rtn() {
     if (in_tray_) return;
-    fill_notify_record(tray_record_, window_, LoadIconA(instance_, "MAINICON"));
-    notify_icon(NIM_ADD, tray_record_);
     in_tray_ = true;
     ShowWindow(window_, SW_HIDE);
     set_in_taskbar(false);
+    fill_notify_record(tray_record_, window_, LoadIconA(instance_, "MAINICON"));
+    add_notify_icon(tray_record_);
 }
 
 void TForm1::tray_del_rtn() {
