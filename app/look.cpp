@@ -1,5 +1,6 @@
 #include "look.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "wide_text.h"
@@ -231,6 +232,42 @@ COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text
     const double a = relative_luminance(own), b = relative_luminance(background);
     const double contrast = a > b ? (a + 0.05) / (b + 0.05) : (b + 0.05) / (a + 0.05);
     return !high_contrast && contrast >= 4.5 ? own : scheme_text;
+}
+
+RECT drawn_box(HWND check) {
+    RECT client, box{};
+    GetClientRect(check, &client);
+    HDC screen = GetDC(check);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(check, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(check, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF background = GetPixel(dc, client.right - 1, client.bottom - 1);
+    box = {client.right, client.bottom, 0, 0};
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            if (GetPixel(dc, x, y) == background) continue;
+            box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+                   std::max<LONG>(box.bottom, y + 1)};
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    if (IsRectEmpty(&box)) SetRectEmpty(&box);
+    return box;
+}
+
+std::array<RECT, 4> focus_mark_strips(const RECT& box, int thickness) {
+    return {{{box.left - thickness, box.top - thickness, box.right + thickness, box.top},
+             {box.left - thickness, box.bottom, box.right + thickness, box.bottom + thickness},
+             {box.left - thickness, box.top, box.left, box.bottom},
+             {box.right, box.top, box.right + thickness, box.bottom}}};
+}
+
+void draw_focus_mark(HDC dc, const RECT& box, int thickness) {
+    for (const RECT& strip : focus_mark_strips(box, thickness)) FillRect(dc, &strip, GetSysColorBrush(COLOR_HIGHLIGHT));
 }
 
 }  // namespace dorimo
