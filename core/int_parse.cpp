@@ -58,18 +58,15 @@ std::optional<std::int32_t> parse_int32(const std::string& text) {
 
 bool IsNumeric(const std::string& text) { return parse_int32(text).has_value(); }
 
-std::string narrow_digits(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!is_lead_byte(text[i]) || i + 1 == text.size()) {
-            out += text[i];
-        } else if (text[i] == '\x82' && text[i + 1] >= '\x4F' && text[i + 1] <= '\x58') {
-            out += static_cast<char>('0' + (text[++i] - '\x4F'));
-        } else {
-            out += text.substr(i++, 2);
+std::string narrow_digits(std::string text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '\x82' && text[i + 1] >= '\x4F' && text[i + 1] <= '\x58') {
+            text.replace(i, 2, 1, static_cast<char>(text[i + 1] - '\x4F' + '0'));
+        } else if (is_lead_byte(text[i])) {
+            ++i;  // a double-byte character, whatever its second byte
         }
     }
-    return out;
+    return text;
 }
 
 }  // namespace dorimo
