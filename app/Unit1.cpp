@@ -336,12 +336,11 @@ void TForm1::place_focus_mark() {
         if (!IsRectEmpty(&box)) MapWindowPoints(focus, window_, reinterpret_cast<POINT*>(&box), 2);
     }
     if (EqualRect(&box, &focus_box_)) return;
-    // Only the mark's sides are drawn again: a day box's window is a pixel
-    // wider than its place and covers the next box's edge.
+    const int t = scale(kFocusMark);
     for (const RECT& r : {focus_box_, box}) {
         if (IsRectEmpty(&r)) continue;
-        for (const RECT& side : focus_mark_strips(r, scale(kFocusMark)))
-            RedrawWindow(window_, &side, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        const RECT with_mark{r.left - t, r.top - t, r.right + t, r.bottom + t};
+        RedrawWindow(window_, &with_mark, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     focus_box_ = box;
 }
@@ -668,13 +667,11 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         // A day box's window is a pixel wider than its place: drawn, it
         // covers the next box's edge, which that box then draws again.
         const std::size_t next = c->second + 1;
-        RECT drawn, own, next_place, edge;
-        GetClipBox(draw->hdc, &drawn);
-        MapWindowPoints(draw->hdr.hwndFrom, nullptr, reinterpret_cast<POINT*>(&drawn), 2);
+        RECT own, after;
         if (next < components_.size() && has_no_caption(components_[next].layout) &&
-            GetWindowRect(draw->hdr.hwndFrom, &own) && GetWindowRect(components_[next].hwnd, &next_place) &&
-            IntersectRect(&edge, &own, &next_place) && IntersectRect(&edge, &edge, &drawn)) {
-            MapWindowPoints(nullptr, components_[next].hwnd, reinterpret_cast<POINT*>(&edge), 2);
+            GetWindowRect(draw->hdr.hwndFrom, &own) && GetWindowRect(components_[next].hwnd, &after) &&
+            own.top == after.top && own.right > after.left) {
+            const RECT edge{0, 0, own.right - after.left, after.bottom - after.top};
             RedrawWindow(components_[next].hwnd, &edge, nullptr, RDW_INVALIDATE | RDW_ERASE);
         }
         return CDRF_DODEFAULT;

@@ -235,39 +235,36 @@ COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text
 }
 
 RECT drawn_box(HWND check) {
-    RECT client, box{};
+    RECT client;
     GetClientRect(check, &client);
-    HDC screen = GetDC(check);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(check, screen);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ old = SelectObject(dc, bitmap);
     SendMessageA(check, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-    const COLORREF background = GetPixel(dc, client.right - 1, client.bottom - 1);
-    box = {client.right, client.bottom, 0, 0};
-    for (int y = 0; y < client.bottom; ++y) {
-        for (int x = 0; x < client.right; ++x) {
-            if (GetPixel(dc, x, y) == background) continue;
-            box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                   std::max<LONG>(box.bottom, y + 1)};
-        }
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    RECT box{width, height, 0, 0};
+    for (int i = 0; pixels && i < width * height; ++i) {
+        if (pixels[i] == pixels[width * height - 1]) continue;  // the background, as in the bottom-right corner
+        const int x = i % width, y = i / width;
+        box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+               std::max<LONG>(box.bottom, y + 1)};
     }
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
-    if (IsRectEmpty(&box)) SetRectEmpty(&box);
-    return box;
-}
-
-std::array<RECT, 4> focus_mark_strips(const RECT& box, int thickness) {
-    return {{{box.left - thickness, box.top - thickness, box.right + thickness, box.top},
-             {box.left - thickness, box.bottom, box.right + thickness, box.bottom + thickness},
-             {box.left - thickness, box.top, box.left, box.bottom},
-             {box.right, box.top, box.right + thickness, box.bottom}}};
+    return IsRectEmpty(&box) ? RECT{} : box;
 }
 
 void draw_focus_mark(HDC dc, const RECT& box, int thickness) {
-    for (const RECT& strip : focus_mark_strips(box, thickness)) FillRect(dc, &strip, GetSysColorBrush(COLOR_HIGHLIGHT));
+    const RECT sides[] = {{box.left - thickness, box.top - thickness, box.right + thickness, box.top},
+                          {box.left - thickness, box.bottom, box.right + thickness, box.bottom + thickness},
+                          {box.left - thickness, box.top, box.left, box.bottom},
+                          {box.right, box.top, box.right + thickness, box.bottom}};
+    for (const RECT& side : sides) FillRect(dc, &side, GetSysColorBrush(COLOR_HIGHLIGHT));
 }
 
 }  // namespace dorimo

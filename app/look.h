@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <array>
 #include <map>
 #include <string>
 #include <tuple>
@@ -106,7 +105,5 @@ RECT drawn_box(HWND check);
 // the box, in the colour of the selected item (high contrast's own in that
 // mode), drawn by each window it passes over.
 void draw_focus_mark(HDC dc, const RECT& box, int thickness);
-// The mark's four sides.
-std::array<RECT, 4> focus_mark_strips(const RECT& box, int thickness);
 
 }  // namespace dorimo
