@@ -1,6 +1,6 @@
 // How the window looks: texts whole in their boxes at any screen resolution,
-// the picture buttons' glyph grown with the layout, the focus shown on every
-// check box, texts readable in a dark colour scheme, the title bar's symbols. The AnyResolution tests run a
+// the picture buttons' glyph grown with the layout, texts readable in a dark
+// colour scheme, the title bar's symbols, every check box's focus. The AnyResolution tests run a
 // second time on a screen of 144 pixels per inch (own_prefix.sh with a DPI).
 #include <gtest/gtest.h>
 
@@ -27,12 +27,11 @@ int dpi() {
 int scaled_at(int pixels, int at_dpi) { return MulDiv(pixels, MulDiv(12, at_dpi, 96), 12); }
 int scaled(int pixels) { return scaled_at(pixels, dpi()); }
 
-// The pixels of a window's client area, or of an area of it, as the screen
-// shows them.
+// The pixels of a window's client area (or an area of it) as the screen shows them.
 class Capture {
 public:
-    explicit Capture(HWND window) : Capture(window, client_of(window)) {}
-    Capture(HWND window, RECT r) {
+    explicit Capture(HWND window, RECT r = {}) {
+        if (IsRectEmpty(&r)) GetClientRect(window, &r);
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
         width_ = r.right - r.left;
         height_ = r.bottom - r.top;
@@ -64,11 +63,6 @@ public:
     }
 
 private:
-    static RECT client_of(HWND window) {
-        RECT r;
-        GetClientRect(window, &r);
-        return r;
-    }
     int width_ = 0, height_ = 0;
     std::vector<DWORD> pixels_;
 };
@@ -242,31 +236,27 @@ TEST(AnyResolution, TheGlyphGrowsWithTheLayout) {
     expect_glyph_grown(app, dpi());
 }
 
-// How many pixels differ between two captures of the same area.
-int changed(const Capture& a, const Capture& b) {
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) count += a.at(x, y) != b.at(x, y);
-    return count;
-}
-
 // Tabbing onto a check box shows where the focus is: on a day box, which has
 // no caption, a mark around the box changes at least as many pixels as the
 // one around the start-up option's caption; the mark goes with the focus,
 // leaving the boxes as they were.
 TEST(AnyResolution, EveryCheckBoxShowsTheFocus) {
     App app;
-    RECT option_area, days_area;  // each box and a little around it
+    RECT option_area, days_area;  // each box and a little around it, the days' with chk12
     for (auto [name, area] : {std::pair{"chkTORAY", &option_area}, std::pair{"chk11", &days_area}}) {
         GetWindowRect(app.control(name), area);
         MapWindowPoints(nullptr, app.form(), reinterpret_cast<POINT*>(area), 2);
         InflateRect(area, scaled(4), scaled(4));
     }
-    days_area.right += scaled(16);  // and chk12
+    days_area.right += scaled(16);
+    auto changed = [](const Capture& a, const Capture& b) {
+        int count = 0;
+        for (int i = 0; i < a.width() * a.height(); ++i) count += a.at(i % a.width(), i / a.width()) != b.at(i % a.width(), i / a.width());
+        return count;
+    };
     auto focus = [&](const char* name, bool back) {
         back ? app.press_with_shift(VK_TAB) : app.press(VK_TAB);
         EXPECT_TRUE(wait_for([&] { return app.focused() == app.control(name); })) << name;
-        SendMessageA(app.form(), WM_NULL, 0, 0);
         Sleep(300);  // painted
     };
     ASSERT_TRUE(wait_for([&] { return app.focused() == app.control("btnTRAY"); }));
@@ -281,11 +271,9 @@ TEST(AnyResolution, EveryCheckBoxShowsTheFocus) {
     focus("chk11", true);
     focus("chkTORAY", true);
     const Capture days_after(app.form(), days_area);
-
     const int mark = changed(option_before, option);
     EXPECT_GT(mark, 0) << "the captioned box shows no focus";
-    EXPECT_GE(changed(days_before, day), mark);
-    EXPECT_GE(changed(days_before, next_day), mark);
+    EXPECT_GE(std::min(changed(days_before, day), changed(days_before, next_day)), mark);
     EXPECT_EQ(changed(days_before, days_after), 0) << "the marks left something behind";
 }
 

@@ -397,9 +397,7 @@ TEST(Tray, TheButtonHidesTheWindowBehindOneIcon) {
     SendMessageA(app.form(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     Sleep(300);
     EXPECT_TRUE(tray_icons().empty());
-
-    // The icon chosen with the keyboard, as the shell tells it: the window
-    // comes back with the focus where it was.
+    // The icon chosen with the keyboard: back with the focus where it was.
     ASSERT_TRUE(app.click_into(app.control("chk23")));
     const HWND tray = app.control("btnTRAY");  // its click, the focus left where it is
     PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tray), BN_CLICKED), reinterpret_cast<LPARAM>(tray));
