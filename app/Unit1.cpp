@@ -35,6 +35,7 @@ constexpr int kLeft = 136, kTop = 110;             // screen pixels
 constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
+constexpr int kFocusMark = 3;                       // the focus mark's thickness, at 96 pixels per inch
 // The window's timers have ids that say what they are, apart from each
 // other and from the small numbers and control ids a stray WM_TIMER carries.
 constexpr UINT_PTR kReadersTimer = 0x52454144;      // "READ": readers' names and guards, after the first paint
@@ -117,6 +118,9 @@ int window_dpi(HWND window) {
     }
     return system_dpi();
 }
+
+// A check box without a caption: the day boxes.
+bool has_no_caption(const ControlSpec& c) { return c.kind == Kind::Check && c.text.empty(); }
 
 // The log's keys. A multi-line edit box asks for every key and, on Esc,
 // closes its parent: in this window that would end the program. The log is
@@ -326,6 +330,32 @@ void TForm1::place_window(RECT r) {
     }
 }
 
+// The focus mark of a check box without a caption goes around its box, and
+// so over its neighbours and the window between them: each draws the part
+// over itself, the window in its paint, the boxes after theirs. A box paints
+// whenever it takes or loses the focus or the keyboard cues come or go; the
+// mark is placed anew then, and the places it leaves and takes are drawn again.
+void TForm1::place_focus_mark() {
+    RECT box{};
+    HWND focus = GetFocus();
+    const auto c = focus && GetParent(focus) == window_ ? by_id_.find(GetDlgCtrlID(focus)) : by_id_.end();
+    if (c != by_id_.end() && components_[c->second].hwnd == focus && has_no_caption(components_[c->second].layout) &&
+        !(SendMessageA(focus, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+        measuring_ = true;  // the box's drawing into a bitmap sends its custom draw as well
+        box = drawn_box(focus);
+        measuring_ = false;
+        if (!IsRectEmpty(&box)) MapWindowPoints(focus, window_, reinterpret_cast<POINT*>(&box), 2);
+    }
+    if (EqualRect(&box, &focus_box_)) return;
+    const int t = scale(kFocusMark);
+    for (const RECT& r : {focus_box_, box}) {
+        if (IsRectEmpty(&r)) continue;
+        const RECT with_mark{r.left - t, r.top - t, r.right + t, r.bottom + t};
+        RedrawWindow(window_, &with_mark, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    focus_box_ = box;
+}
+
 TForm1::Component& TForm1::named(const std::string& name) { return components_.at(find_component(*this, name)); }
 
 // ------------------------------------------------------ SlotForm over controls
@@ -463,10 +493,13 @@ void TForm1::show_pending_errors() {
 // everything else to the inherited procedure.
 LRESULT TForm1::tray_msg_rtn(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_TRAYICON) {
-        if (lparam == WM_LBUTTONDBLCLK) guarded(&TForm1::tray_back_rtn);
+        // A left double click, or the icon chosen with the keyboard (Enter or
+        // Space), brings the window back. NIN_SELECT is not taken: the shell
+        // sends it after every single left click as well.
+        if (LOWORD(lparam) == WM_LBUTTONDBLCLK || LOWORD(lparam) == NIN_KEYSELECT) guarded(&TForm1::tray_back_rtn);
         return 0;
     }
-    if (message == taskbar_created_ && in_tray_) notify_icon(NIM_ADD, tray_record_);
+    if (message == taskbar_created_ && in_tray_) add_notify_icon(tray_record_);
     if (message == show_request_message()) {
         // Another start of the program with the same settings file. It is
         // answered at once, and the window comes forward right after, also
@@ -560,6 +593,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(window_, &ps);
+        if (!IsRectEmpty(&focus_box_)) draw_focus_mark(ps.hdc, focus_box_, scale(kFocusMark));
         EndPaint(window_, &ps);
         guarded(&TForm1::FormPaint);
         return 0;
@@ -630,6 +664,34 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         // message's word for it: any program may post a WM_SIZE.
         if (IsIconic(window_)) minimize_rtn();
         return 0;
+    case WM_NOTIFY: {  // a check box without a caption: its focus mark (see place_focus_mark)
+        const auto* draw = reinterpret_cast<const NMCUSTOMDRAW*>(lparam);
+        const auto c = by_id_.find(static_cast<int>(draw->hdr.idFrom));
+        if (draw->hdr.code != NM_CUSTOMDRAW || c == by_id_.end() || components_[c->second].hwnd != draw->hdr.hwndFrom ||
+            !has_no_caption(components_[c->second].layout) || measuring_)
+            break;
+        if (draw->dwDrawStage == CDDS_PREPAINT) {
+            place_focus_mark();
+            return CDRF_NOTIFYPOSTPAINT;
+        }
+        if (draw->dwDrawStage != CDDS_POSTPAINT) return CDRF_DODEFAULT;
+        if (!IsRectEmpty(&focus_box_)) {
+            RECT box = focus_box_;
+            MapWindowPoints(window_, draw->hdr.hwndFrom, reinterpret_cast<POINT*>(&box), 2);
+            draw_focus_mark(draw->hdc, box, scale(kFocusMark));
+        }
+        // A day box's window is a pixel wider than its place: drawn, it
+        // covers the next box's edge, which that box then draws again.
+        const std::size_t next = c->second + 1;
+        RECT own, after;
+        if (next < components_.size() && has_no_caption(components_[next].layout) &&
+            GetWindowRect(draw->hdr.hwndFrom, &own) && GetWindowRect(components_[next].hwnd, &after) &&
+            own.top == after.top && own.right > after.left) {
+            const RECT edge{0, 0, own.right - after.left, after.bottom - after.top};
+            RedrawWindow(components_[next].hwnd, &edge, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        }
+        return CDRF_DODEFAULT;
+    }
     case WM_CTLCOLORSTATIC: {  // labels, check boxes, the log and the disabled boxes
         HDC dc = reinterpret_cast<HDC>(wparam);
         const auto c = by_id_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
@@ -747,13 +809,16 @@ void TForm1::choose_program(const std::string& digit) {
 
 void TForm1::btnTRAYClick() { tray_rtn(); }
 
+// The window goes first: the icon can be chosen as soon as the shell shows
+// it, while the request is still under way (and the window takes what is
+// sent to it meanwhile); a choice then brings the window back for good.
 void TForm1::tray_rtn() {
     if (in_tray_) return;
-    fill_notify_record(tray_record_, window_, LoadIconA(instance_, "MAINICON"));
-    notify_icon(NIM_ADD, tray_record_);
     in_tray_ = true;
     ShowWindow(window_, SW_HIDE);
     set_in_taskbar(false);
+    fill_notify_record(tray_record_, window_, LoadIconA(instance_, "MAINICON"));
+    add_notify_icon(tray_record_);
 }
 
 void TForm1::tray_del_rtn() {

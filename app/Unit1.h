@@ -83,6 +83,7 @@ private:
     int scale(int pixels) const;
     Component& named(const std::string& name);
     void set_in_taskbar(bool shown);
+    void place_focus_mark();
 
     // Window handlers.
     void FormCreate();
@@ -159,6 +160,8 @@ private:
     NotifyRecord tray_record_{};
     UINT taskbar_created_ = 0;
     HWND focus_ = nullptr;  // focus kept over deactivation
+    RECT focus_box_{};      // the box a focus mark is around, in client pixels; empty for none
+    bool measuring_ = false;  // drawn_box is at work
 };
 
 }  // namespace dorimo

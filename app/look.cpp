@@ -233,4 +233,37 @@ COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text
     return !high_contrast && contrast >= 4.5 ? own : scheme_text;
 }
 
+RECT drawn_box(HWND check) {
+    RECT client;
+    GetClientRect(check, &client);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(check, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    RECT box{width, height, 0, 0};
+    for (int i = 0; pixels && i < width * height; ++i) {
+        if (pixels[i] == pixels[width * height - 1]) continue;  // the background, as in the bottom-right corner
+        const int x = i % width, y = i / width;
+        box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
+               std::max<LONG>(box.bottom, y + 1)};
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return IsRectEmpty(&box) ? RECT{} : box;
+}
+
+void draw_focus_mark(HDC dc, const RECT& box, int thickness) {
+    const RECT sides[] = {{box.left - thickness, box.top - thickness, box.right + thickness, box.top},
+                          {box.left - thickness, box.bottom, box.right + thickness, box.bottom + thickness},
+                          {box.left - thickness, box.top, box.left, box.bottom},
+                          {box.right, box.top, box.right + thickness, box.bottom}};
+    for (const RECT& side : sides) FillRect(dc, &side, GetSysColorBrush(COLOR_HIGHLIGHT));
+}
+
 }  // namespace dorimo

@@ -106,4 +106,15 @@ StaticColours static_colours(const ControlSpec* component);
 // measures it) and high contrast is off; the scheme's text colour otherwise.
 COLORREF readable_colour(COLORREF own, COLORREF background, COLORREF scheme_text, bool high_contrast);
 
+// Where a check box without a caption draws its box, in its client pixels
+// (empty when it draws none): drawn into a bitmap and found there, as the
+// systems place it differently (Wine one pixel above the middle).
+RECT drawn_box(HWND check);
+
+// The focus mark of a check box without a caption, where the system draws
+// the focus around the caption alone: a frame of the given thickness around
+// the box, in the colour of the selected item (high contrast's own in that
+// mode), drawn by each window it passes over.
+void draw_focus_mark(HDC dc, const RECT& box, int thickness);
+
 }  // namespace dorimo

@@ -12,7 +12,7 @@ std::string log_stamp(StampFormat& format, const LocalTime& t) {
 }
 
 std::string repair_time_field(const std::string& text, int max) {
-    const auto value = parse_int32(text);
+    const auto value = parse_int32(narrow_digits(text));
     if (!value || *value < 0 || *value > max) return "00";
     const int v = *value;
     return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};

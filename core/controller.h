@@ -53,7 +53,8 @@ private:
 };
 
 // Rewrites an hour or minute text for arming: a text that is not numeric, or
-// a number outside 0..max, becomes "00"; a number in range two digits.
+// a number outside 0..max, becomes "00"; a number in range two digits. Full-
+// width digits count as digits: an input method types them so.
 std::string repair_time_field(const std::string& text, int max);
 
 }  // namespace dorimo

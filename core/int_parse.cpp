@@ -1,5 +1,7 @@
 #include "int_parse.h"
 
+#include "text_rules.h"
+
 namespace dorimo {
 
 static int hex_value(char c) {
@@ -55,5 +57,16 @@ std::optional<std::int32_t> parse_int32(const std::string& text) {
 }
 
 bool IsNumeric(const std::string& text) { return parse_int32(text).has_value(); }
+
+std::string narrow_digits(std::string text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '\x82' && text[i + 1] >= '\x4F' && text[i + 1] <= '\x58') {
+            text.replace(i, 2, 1, static_cast<char>(text[i + 1] - '\x4F' + '0'));
+        } else if (is_lead_byte(text[i])) {
+            ++i;  // a double-byte character, whatever its second byte
+        }
+    }
+    return text;
+}
 
 }  // namespace dorimo

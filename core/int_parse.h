@@ -16,4 +16,9 @@ std::optional<std::int32_t> parse_int32(const std::string& text);
 // True when parse_int32 reads the text.
 bool IsNumeric(const std::string& text);
 
+// The text with each full-width digit (code page 932: 0x82 0x4F to 0x82
+// 0x58) as its ASCII digit; every other character as it is, a double-byte
+// character read whole.
+std::string narrow_digits(std::string text);
+
 }  // namespace dorimo

@@ -27,12 +27,11 @@ int dpi() {
 int scaled_at(int pixels, int at_dpi) { return MulDiv(pixels, MulDiv(12, at_dpi, 96), 12); }
 int scaled(int pixels) { return scaled_at(pixels, dpi()); }
 
-// The pixels of a window's client area as the screen shows them.
+// The pixels of a window's client area (or an area of it) as the screen shows them.
 class Capture {
 public:
-    explicit Capture(HWND window) {
-        RECT r;
-        GetClientRect(window, &r);
+    explicit Capture(HWND window, RECT r = {}) {
+        if (IsRectEmpty(&r)) GetClientRect(window, &r);
         MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
         width_ = r.right - r.left;
         height_ = r.bottom - r.top;
@@ -255,6 +254,45 @@ void expect_glyph_grown(App& app, int at_dpi) {
 TEST(AnyResolution, TheGlyphGrowsWithTheLayout) {
     App app;
     expect_glyph_grown(app, dpi());
+}
+
+// Tabbing onto a check box shows where the focus is: on a day box, which has
+// no caption, a mark around the box changes at least as many pixels as the
+// one around the start-up option's caption; the mark goes with the focus,
+// leaving the boxes as they were.
+TEST(AnyResolution, EveryCheckBoxShowsTheFocus) {
+    App app;
+    RECT option_area, days_area;  // each box and a little around it, the days' with chk12
+    for (auto [name, area] : {std::pair{"chkTORAY", &option_area}, std::pair{"chk11", &days_area}}) {
+        GetWindowRect(app.control(name), area);
+        MapWindowPoints(nullptr, app.form(), reinterpret_cast<POINT*>(area), 2);
+        InflateRect(area, scaled(4), scaled(4));
+    }
+    days_area.right += scaled(16);
+    auto changed = [](const Capture& a, const Capture& b, int n = 0) {  // pixels
+        for (int i = 0; i < a.width() * a.height(); ++i) n += a.at(i % a.width(), i / a.width()) != b.at(i % a.width(), i / a.width());
+        return n;
+    };
+    auto focus = [&](const char* name, bool back) {
+        back ? app.press_with_shift(VK_TAB) : app.press(VK_TAB);
+        EXPECT_TRUE(wait_for([&] { return app.focused() == app.control(name); })) << name;
+        Sleep(300);  // painted
+    };
+    ASSERT_TRUE(wait_for([&] { return app.focused() == app.control("btnTRAY"); }));
+    Sleep(300);
+    const Capture option_before(app.form(), option_area);
+    focus("chkTORAY", false);
+    const Capture option(app.form(), option_area), days_before(app.form(), days_area);
+    const int mark = changed(option_before, option);
+    EXPECT_GT(mark, 0) << "the captioned box shows no focus";
+    auto days_changed = [&] { return changed(days_before, Capture(app.form(), days_area)); };
+    for (const char* day : {"chk11", "chk12"}) {
+        focus(day, false);
+        EXPECT_TRUE(wait_for([&] { return days_changed() >= mark; })) << day << ": " << days_changed() << " < " << mark;
+    }
+    focus("chk11", true);
+    focus("chkTORAY", true);
+    EXPECT_TRUE(wait_for([&] { return days_changed() == 0; })) << "the marks left " << days_changed() << " pixels behind";
 }
 
 // The window and every control in place and of their size at a resolution:

@@ -368,8 +368,8 @@ TEST(Tray, TheButtonHidesTheWindowBehindOneIcon) {
     EXPECT_FALSE(IsWindowVisible(app.application_window()));  // no taskbar entry
     ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
 
-    // Mouse messages other than a left double click do nothing.
-    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP})
+    // Mouse messages other than a left double click do nothing (nor NIN_SELECT, sent after a single click).
+    for (LPARAM mouse : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP, NIN_SELECT, WM_CONTEXTMENU})
         SendMessageA(app.form(), WM_TRAYICON, 92, mouse);
     EXPECT_FALSE(IsWindowVisible(app.form()));
     EXPECT_EQ(tray_icons().size(), 1u);
@@ -402,6 +402,14 @@ TEST(Tray, TheButtonHidesTheWindowBehindOneIcon) {
     SendMessageA(app.form(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     Sleep(300);
     EXPECT_TRUE(tray_icons().empty());
+    // The icon chosen with the keyboard: back with the focus where it was.
+    ASSERT_TRUE(app.click_into(app.control("chk23")));
+    const HWND tray = app.control("btnTRAY");  // its click, the focus left where it is
+    PostMessageA(app.form(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tray), BN_CLICKED), reinterpret_cast<LPARAM>(tray));
+    ASSERT_TRUE(wait_for([] { return tray_icons().size() == 1; }));
+    PostMessageA(app.form(), WM_TRAYICON, 92, NIN_KEYSELECT);
+    ASSERT_TRUE(wait_for([&] { return IsWindowVisible(app.form()) != 0; }));
+    EXPECT_TRUE(wait_for([&] { return tray_icons().empty() && app.focused() == app.control("chk23"); }));
 }
 
 TEST(Tray, TheStartUpOptionHidesTheWindowAtItsFirstPaintOnly) {
