@@ -477,7 +477,8 @@ Saved save_settings_whole(const SlotForm& form, const SettingsLocation& settings
     // link, in place, where the link's folder is there.
     const bool through_link = found.error == ERROR_CANT_RESOLVE_FILENAME;
     if ((found.error && !through_link) || found.folder) throw EIniFileException(settings.path);
-    const bool exists = found.copy == Found::kFile && !through_link;
+    if (through_link) found.copy = Found::kNone;  // no file there: one removed since is made again
+    const bool exists = found.copy == Found::kFile;
     // The only whole copy a broken save left, loaded at the start: the save
     // builds on it and never writes anything less over it.
     const bool kept_copy = found.copy == Found::kKept;
