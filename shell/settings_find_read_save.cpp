@@ -22,6 +22,9 @@ constexpr DWORD kDiskQuotaExceeded = 1295;
 constexpr DWORD kHeldForAtMost = 5000;
 // How long a file must have stayed unwritten before the start takes it.
 constexpr DWORD kQuietFor = 1000;
+// FAT drives (USB sticks, memory cards) keep write times to 2 s: a file
+// written a moment ago may show a time up to 2 s before it.
+constexpr DWORD kCoarsestTimes = 2000;
 // The program's own reason for a file that was still being written after the
 // 5 s: an application's code (bit 29), which no system call gives.
 constexpr DWORD kStillWritten = 0x20000001;
@@ -124,13 +127,14 @@ bool same_file(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMA
            CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
 }
 
-// Written less than a second ago by the clock, or at a time ahead of it (a
-// drive whose clock is ahead, a synced file's time): it may still be written.
+// Written less than a second ago by the clock, as far as the drive's times
+// tell, or at a time ahead of it (a drive whose clock is ahead, a synced
+// file's time): it may still be written.
 bool written_just_now(const FILETIME& written) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG at = ULARGE_INTEGER{{written.dwLowDateTime, written.dwHighDateTime}}.QuadPart;
-    return at + kQuietFor * 10000ull > ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart;
+    return at + (kQuietFor + kCoarsestTimes) * 10000ull > ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart;
 }
 
 // Watches a file written in the last second by its size and last write
