@@ -724,6 +724,7 @@ void TForm1::btnSAVEClick() {
     const SettingsLocation settings = settings_beside_program();
     for (WriteOver over = WriteOver::kOurs;; over = WriteOver::kShownToo) {  // asked again if it changes once more
         const Saved saved = save_settings_whole(*this, settings, system_file_calls(), over);
+        if (saved == Saved::kWritten) claim_written_settings_file(settings.wide_path);
         if (saved == Saved::kWritten || session_ending_) return;
         // A box of the window's own, as the error box (show_error).
         box_up_ = true;

@@ -267,6 +267,33 @@ bool claim_settings_file(const std::wstring& path) {
     return true;
 }
 
+namespace {
+// The locks of the file that this copy's last save made, if any: let go of
+// at the next such save (no name leads to that file any more).
+HANDLE written_locks[2];
+}  // namespace
+
+void claim_written_settings_file(const std::wstring& path) {
+    Keys keys;
+    keys_of(path, keys);
+    if (!keys[1] || keys[1] == own_keys[1]) return;
+    HANDLE locks[2] = {};
+    DWORD error = 0;
+    for (int i = 0; i < 2; ++i) {
+        locks[i] = open_lock(i ? L"Global\\" : L"Local\\", keys[1], error);
+        if (locks[i] && WaitForSingleObject(locks[i], 0) == WAIT_TIMEOUT) {  // another copy's (it started meanwhile)
+            for (const HANDLE lock : locks)
+                if (lock) CloseHandle(lock);
+            return;
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (written_locks[i]) ReleaseMutex(written_locks[i]), CloseHandle(written_locks[i]);
+        written_locks[i] = locks[i];
+    }
+    own_keys[1] = keys[1];  // a request through the file's links names it
+}
+
 UINT show_request_message() {
     static const UINT message = RegisterWindowMessageW(L"dorimo show request");
     return message;

@@ -14,6 +14,12 @@ namespace dorimo {
 // other rights, no answer) a box says so. Then the answer is false.
 bool claim_settings_file(const std::wstring& path);
 
+// After a save has written the settings file at `path`: a file the save made,
+// or put in the place of the one read, is a file of its own, which a hard
+// link made to it from now on shares; this copy claims it too, so that a
+// start through such a link meets this copy.
+void claim_written_settings_file(const std::wstring& path);
+
 // The name of the first lock of the settings file at `path`, without its
 // namespace ("Global\" or "Local\"): the same for every spelling of the
 // file (short names, other drive letters, letter case, links to it).

@@ -219,9 +219,8 @@ LRESULT CALLBACK guard_created(int code, WPARAM wparam, LPARAM lparam) {
 // character set (so that putting it there changes neither what the window is
 // nor a message on the way through).
 LRESULT guard_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, bool wide) {
+    if (refused_here(control, message, wparam, lparam)) return 0;
     const Guarded* found = guard_of(control);
-    if (refused_here(control, message, wparam, lparam, found ? found->lock : Lock::None)) return 0;
-    found = guard_of(control);
     WNDPROC own = found ? found->own : nullptr;
     if (!own) own = wide ? DefWindowProcW : DefWindowProcA;
     if (message == WM_NCDESTROY && found) {  // the last message the control gets
@@ -333,11 +332,14 @@ bool sent_from_elsewhere(HWND window, UINT message) {
     return true;
 }
 
-bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, Lock lock) {
+bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam) {
     // A modal loop of the system's (a move, a menu): the rule holds there too.
     if (message == WM_ENTERMENULOOP || message == WM_ENTERSIZEMOVE) guard_from_now_on();
     if (!sent_from_elsewhere(window, message)) return false;
-    if (!taken_from_elsewhere(message, lock)) return true;
+    // What a user can do with the window, as it was put under the rule (the
+    // top-level windows' captions too).
+    const Guarded* found = guard_of(window);
+    if (!taken_from_elsewhere(message, found ? found->lock : Lock::None)) return true;
     clear_untrusted(message, wparam, lparam);
     return false;
 }

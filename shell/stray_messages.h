@@ -109,9 +109,10 @@ void end_own_loops(int exit_code);
 bool sent_from_elsewhere(HWND window, UINT message);
 
 // Asked first thing in a guarded window's procedure: true when the message
-// now arriving comes from elsewhere and the rule refuses it (the procedure
-// then answers 0); the parameters of one it takes are cleared as need be.
-bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam, Lock lock = Lock::None);
+// now arriving comes from elsewhere and the rule refuses it, for what a user
+// can do with the window (the procedure then answers 0); the parameters of
+// one it takes are cleared as need be.
+bool refused_here(HWND window, UINT message, WPARAM& wparam, LPARAM& lparam);
 
 // Destroys one of this thread's windows. The destruction messages that it
 // and its controls get meanwhile are the program's own, also when a message

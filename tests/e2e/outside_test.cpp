@@ -136,6 +136,10 @@ TEST(Outside, MessagesFromElsewhereLeaveTheWindowAsItWas) {
     app.set_text("txtTUGI1", "2000/01/01 00:00:00");  // a box a user cannot change takes nothing from elsewhere
     app.set_text("MEMOMO", "x");                      // nor does the log,
     app.set_text("btnGO1", "予約");                   // nor a caption no user types (the slot is armed)
+    for (HWND top : {app.form(), app.application_window()})  // nor the windows' own captions
+        SendMessageA(top, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));
+    EXPECT_EQ(window_text(app.form()), "ドリモ丸");
+    EXPECT_EQ(window_text(app.application_window()), "ドリモ玉");
     PostMessageA(app.control("txtMAE1"), WM_CHAR, '2', 1);
     // Then once more while a box of the program's is up (a save refused by a folder at the settings file's
     // name): to the box, its button and a control of the window, whose messages the box's loop takes.

@@ -910,11 +910,13 @@ std::wstring through_another_drive(const std::wstring& path) {
 }
 
 // The program copied into a folder of its own whose settings file is a link
-// (a hard one, or else a symbolic one) to the settings file beside `exe`.
-template <bool hard>
+// (a hard one, or else a symbolic one) to the settings file beside `exe`,
+// made after the running copy's save when asked (which made the file anew).
+template <bool hard, bool after_save = false>
 std::wstring linked_copy(const std::wstring& exe) {
     const std::wstring folder = to_wide(new_temp_folder()), link = folder + L"\\dorimo.ini",
                        ini = exe.substr(0, exe.rfind(L'\\')) + L"\\dorimo.ini";
+    if (after_save) SendMessageA(FindWindowExA(FindWindowA("TForm1", nullptr), nullptr, "Button", "設定保存"), BM_CLICK, 0, 0);
     copy_program("dorimo.exe", folder + L"\\dorimo.exe");
     const auto unix_name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
@@ -965,6 +967,7 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
          }},
         {"from a folder whose settings file is a link to this one's (a Unix one under Wine)", linked_copy<false>},
         {"from a folder whose settings file is a hard link to this one's", linked_copy<true>},
+        {"from a folder whose settings file is a hard link made after this one's save", linked_copy<true, true>},
     };
     std::vector<char> unterminated(1 << 20, 'a');
     COPYDATASTRUCT nothing{0x646F7269, 0, nullptr}, too_much{0x646F7269, 1 << 20, unterminated.data()};
