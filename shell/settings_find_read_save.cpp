@@ -306,6 +306,8 @@ std::wstring module_path() {
 std::string reason_of(DWORD error, const std::string& path) {
     if (error == ERROR_FILE_TOO_LARGE) return "1 MiB を超える大きさです";
     if (error == kStillWritten) return "5 秒たっても、ほかのプログラムが書き込み続けています";
+    // A link whose way the system does not tell (a Unix link under Wine) to a file not made yet.
+    if (error == ERROR_CANT_RESOLVE_FILENAME) return "リンク先のファイルがありません。リンク先にファイルを作るか、リンクを消してください";
     char* text = nullptr;
     system_text(error, path.c_str(), text);
     std::string reason = text ? text : "不明なエラーです";  // a system without words for it
