@@ -979,7 +979,7 @@ TEST(Window, ASecondStartShowsTheRunningCopy) {
                    {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&nothing)},
                    {WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&too_much)},
                    {dorimo::show_request_message(), 1, 2},
-                   {WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")}};  // a caption any program may set finds it still
+                   {WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x")}};  // a caption set from elsewhere (refused) changes nothing
     for (const auto& way : ways) {
         SCOPED_TRACE(way.way);
         App::Options options;
