@@ -36,6 +36,7 @@ constexpr int kClientWidth = 767, kClientHeight = 325;
 constexpr UINT kTimerInterval = 10000;             // ms
 constexpr int kGlyphWidth = 17, kGlyphHeight = 15;  // the open-file glyph, at 96 pixels per inch
 constexpr int kFocusMark = 3;                       // the focus mark's thickness, at 96 pixels per inch
+constexpr int kDayPitch = 16;                       // from one day box to the next (the layout's)
 // The window's timers have ids that say what they are, apart from each
 // other and from the small numbers and control ids a stray WM_TIMER carries.
 constexpr UINT_PTR kReadersTimer = 0x52454144;      // "READ": readers' names and guards, after the first paint
@@ -347,13 +348,20 @@ void TForm1::place_focus_mark() {
         if (!IsRectEmpty(&box)) MapWindowPoints(focus, window_, reinterpret_cast<POINT*>(&box), 2);
     }
     if (EqualRect(&box, &focus_box_)) return;
-    const int t = scale(kFocusMark);
     for (const RECT& r : {focus_box_, box}) {
         if (IsRectEmpty(&r)) continue;
+        const int t = focus_mark_thickness(r);
         const RECT with_mark{r.left - t, r.top - t, r.right + t, r.bottom + t};
         RedrawWindow(window_, &with_mark, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     focus_box_ = box;
+}
+
+// The mark fills at most the room between a box and the next: the boxes
+// keep their pitch as the layout scales, while the system draws the box
+// itself at its own size (Wine 20 pixels at 144 pixels per inch, 4 apart).
+int TForm1::focus_mark_thickness(const RECT& box) const {
+    return std::max(1, std::min<int>(scale(kFocusMark), scale(kDayPitch) - (box.right - box.left)));
 }
 
 TForm1::Component& TForm1::named(const std::string& name) { return components_.at(find_component(*this, name)); }
@@ -593,7 +601,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         BeginPaint(window_, &ps);
-        if (!IsRectEmpty(&focus_box_)) draw_focus_mark(ps.hdc, focus_box_, scale(kFocusMark));
+        if (!IsRectEmpty(&focus_box_)) draw_focus_mark(ps.hdc, focus_box_, focus_mark_thickness(focus_box_));
         EndPaint(window_, &ps);
         guarded(&TForm1::FormPaint);
         return 0;
@@ -678,7 +686,7 @@ LRESULT TForm1::inherited(UINT message, WPARAM wparam, LPARAM lparam) {
         if (!IsRectEmpty(&focus_box_)) {
             RECT box = focus_box_;
             MapWindowPoints(window_, draw->hdr.hwndFrom, reinterpret_cast<POINT*>(&box), 2);
-            draw_focus_mark(draw->hdc, box, scale(kFocusMark));
+            draw_focus_mark(draw->hdc, box, focus_mark_thickness(focus_box_));
         }
         // A day box's window is a pixel wider than its place: drawn, it
         // covers the next box's edge, which that box then draws again.

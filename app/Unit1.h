@@ -84,6 +84,7 @@ private:
     Component& named(const std::string& name);
     void set_in_taskbar(bool shown);
     void place_focus_mark();
+    int focus_mark_thickness(const RECT& box) const;
 
     // Window handlers.
     void FormCreate();

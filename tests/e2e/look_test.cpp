@@ -286,10 +286,16 @@ TEST(AnyResolution, EveryCheckBoxShowsTheFocus) {
     const int mark = changed(option_before, option);
     EXPECT_GT(mark, 0) << "the captioned box shows no focus";
     auto days_changed = [&] { return changed(days_before, Capture(app.form(), days_area)); };
+    std::vector<Capture> on;  // the days with the focus on chk11, then on chk12
     for (const char* day : {"chk11", "chk12"}) {
         focus(day, false);
         EXPECT_TRUE(wait_for([&] { return days_changed() >= mark; })) << day << ": " << days_changed() << " < " << mark;
+        on.emplace_back(app.form(), days_area);
     }
+    int left = -1, right = 0, y = on[0].height() / 2, covered = 0;  // the middle row: chk11's mark, its box between
+    for (int x = 0; x < on[0].width(); ++x) if (on[0].at(x, y) != days_before.at(x, y)) right = x, left = left < 0 ? x : left;
+    for (int x = left; x < right; ++x) covered += on[0].at(x, y) == days_before.at(x, y) && on[1].at(x, y) != days_before.at(x, y);
+    EXPECT_EQ(covered, 0) << "the mark around chk12 covers chk11's box";
     focus("chk11", true);
     focus("chkTORAY", true);
     EXPECT_TRUE(wait_for([&] { return days_changed() == 0; })) << "the marks left " << days_changed() << " pixels behind";
