@@ -133,6 +133,27 @@ bool written_just_now(const FILETIME& written) {
     return at + kQuietFor * 10000ull > ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart;
 }
 
+// Watches a file written in the last second by its size and last write
+// alone, until they have stayed as they are for a second, within the 5 s
+// from `start`. Looking opens nothing that a writer could be refused by: a
+// script's next line opens the file sharing nothing. The look that stayed,
+// or none when the time ran out.
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> quiet_look(const std::wstring& path, DWORD start) {
+    WIN32_FILE_ATTRIBUTE_DATA seen{}, now{};
+    DWORD seen_at = GetTickCount();
+    while (GetTickCount() - start < kHeldForAtMost) {
+        Sleep(50);
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now)) now = {};
+        if (now.nFileSizeLow != seen.nFileSizeLow || CompareFileTime(&now.ftLastWriteTime, &seen.ftLastWriteTime)) {
+            seen = now;
+            seen_at = GetTickCount();
+        } else if (GetTickCount() - seen_at >= kQuietFor) {
+            return now;
+        }
+    }
+    return std::nullopt;
+}
+
 // The file read whole. Backup, sync and virus scanners hold files for a
 // moment, and a program writing the file holds it until it is done: a read
 // held off so is tried again for up to 5 s. At the start, a file written in
@@ -143,26 +164,24 @@ bool written_just_now(const FILETIME& written) {
 // the clock costs at most the second of watching.
 Read read_whole(const std::wstring& path, bool at_start = false) {
     const DWORD start = GetTickCount();
-    BY_HANDLE_FILE_INFORMATION seen{};
-    DWORD seen_at = start;
+    std::optional<WIN32_FILE_ATTRIBUTE_DATA> quiet;
     for (;;) {
         Read read = read_once(path);
         const bool held =
             read.error == ERROR_SHARING_VIOLATION || read.error == ERROR_LOCK_VIOLATION || read.error == kStillWritten;
         if (!held) {
-            if (read.error || !at_start || !written_just_now(read.info.ftLastWriteTime) || is_ours(read.bytes))
+            const FILETIME& written = read.info.ftLastWriteTime;
+            if (read.error || !at_start || !written_just_now(written) || is_ours(read.bytes) ||
+                (quiet && quiet->nFileSizeLow == read.info.nFileSizeLow &&
+                 !CompareFileTime(&quiet->ftLastWriteTime, &written)))
                 return read;
-            if (!same_file(seen, read.info)) {
-                seen_at = GetTickCount();
-                seen = read.info;
-            } else if (GetTickCount() - seen_at >= kQuietFor) {
+            if (!(quiet = quiet_look(read.path, start))) {  // the file through any links
+                read.error = kStillWritten;
                 return read;
             }
+            continue;  // read again as it stayed
         }
-        if (GetTickCount() - start >= kHeldForAtMost) {
-            if (!held) read.error = kStillWritten;
-            return read;
-        }
+        if (GetTickCount() - start >= kHeldForAtMost) return read;
         Sleep(20);
     }
 }

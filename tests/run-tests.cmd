@@ -82,7 +82,7 @@ set "DORIMO_TEST_CODE_PAGE="
 popd
 rem A program the part started may hold the log for a moment while it ends
 rem (under Wine, a closed program takes seconds to go): its cases are
-rem counted once the log can be read, waited for up to 20 s.
+rem counted once the log can be read, waited for up to 60 s (a loaded machine).
 set /a waited=0
 call :log_readable
 set /a part_passed=0, part_failed=0, part_skipped=0
@@ -120,7 +120,7 @@ rem :log_readable waits while another program holds the part's log.
 type "%log%" >nul 2>&1
 if not errorlevel 1 exit /b 0
 set /a waited+=1
-if %waited% gtr 20 exit /b 0
+if %waited% gtr 60 exit /b 0
 %SystemRoot%\System32\PING.EXE -n 2 127.0.0.1 >nul
 goto :log_readable
 

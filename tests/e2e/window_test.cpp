@@ -307,7 +307,7 @@ TEST(Window, ASettingsFileChangedSinceTheStartIsWrittenOverOnlyWhenTheUserSays) 
         HWND box = app.wait_for_message_box(row.answer ? 5000 : 2000);
         ASSERT_EQ(box && message_box_text(box).rfind(app.ini_path() + " は、読み込んだ後", 0) == 0, row.answer != 0);
         PostMessageA(box, WM_COMMAND, row.answer, 0);
-        EXPECT_EQ(wait_for([&] { return !app.running(); }, row.ends ? 5000 : 1000), row.ends);
+        EXPECT_EQ(wait_for([&] { return !app.running(); }, row.ends ? 15000 : 1000), row.ends);
         EXPECT_TRUE(wait_for([&] { return (read_file(app.ini_path()) == edited) != row.written; }));
         EXPECT_NE(read_file(app.ini_path()).find(row.written ? "H2=9\r\n" : "edited.bat"), std::string::npos);
         options.folder = app.folder(), options.ini.clear();
