@@ -96,7 +96,7 @@ if ! command -v i686-w64-mingw32-g++-win32 >/dev/null || ! command -v cmake >/de
     echo "building the release needs cmake and g++-mingw-w64-i686 (as root: bash scripts/setup.sh)" >&2
     exit 1
 fi
-bash scripts/package.sh >/dev/null
+bash scripts/package.sh --release-only >/dev/null
 version=$(sed -n 's/^#define DORIMO_VERSION_TEXT "\(.*\)"$/\1/p' build/release/app/version.h)
 zip="dist/dorimo-$version.zip"
 

@@ -7,7 +7,8 @@
 # The version is the CMake project's. Two builds of the same sources give the
 # same bytes, wherever and whenever they are made: the zip's entries are
 # dated by the last commit (or SOURCE_DATE_EPOCH when it is set).
-#   scripts/package.sh
+# --release-only: the release alone, without the test bundle.
+#   scripts/package.sh [--release-only]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,5 +22,6 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git rev-parse --git-dir >/dev/null 2>&1; t
     export SOURCE_DATE_EPOCH
 fi
 python3 scripts/make_package.py "$version" "$out/dorimo.exe" package/readme.txt dist
+if [ "${1:-}" = --release-only ]; then exit 0; fi
 bash scripts/build.sh --windows-tests >/dev/null
 python3 scripts/make_package.py --tests "$version" build/win tests/run-tests.cmd dist

@@ -24,8 +24,9 @@ The program is built: $home/dorimo.exe
 There is no display here (DISPLAY is not set). To see the window, run this
 command from a desktop session, or start a virtual display first:
     Xvfb :1 -screen 0 1280x1024x24 & export DISPLAY=:1
-and look at it with a VNC server (x11vnc -display :1) or take a screenshot
-with scripts/screenshot.sh.
+and look at it with a VNC server (x11vnc -display :1), or take a picture of
+that display:
+    xwd -display :1 -root | python3 $PWD/scripts/xwd2png.py /dev/stdin screen.png
 MSG
     exit 0
 fi

@@ -5,7 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-command -v xwd >/dev/null || { [ "$(id -u)" = 0 ] && apt-get install -y -q --no-install-recommends x11-apps; }
 bash scripts/build.sh
 
 source scripts/wine-env.sh

@@ -7,7 +7,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 for p in cmake g++ make g++-mingw-w64-i686 xvfb fonts-ipafont fonts-wine locales googletest libgtest-dev \
-         wine wine64 wine32:i386 python3 clang libclang-rt-14-dev desktop-file-utils x11-utils; do
+         wine wine64 wine32:i386 python3 clang libclang-rt-14-dev desktop-file-utils x11-utils x11-apps; do
     have_pkg "$p" || need+=("$p")
 done
 

@@ -23,7 +23,7 @@ if defined missing (
     echo run-tests: %missing% is missing beside run-tests.cmd: unzip the whole bundle
     exit /b 2
 )
-for /f "tokens=3" %%a in ('reg query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP') do set "system_code_page=%%a"
+for /f "tokens=3" %%a in ('%SystemRoot%\System32\reg.exe query HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage /v ACP') do set "system_code_page=%%a"
 
 rem The parts: name, what it needs of the system (- for nothing), shard
 rem (index/count, - for none), program, and its arguments in quotes. A new
@@ -86,8 +86,8 @@ rem counted once the log can be read, waited for up to 60 s (a loaded machine).
 set /a waited=0
 call :log_readable
 set /a part_passed=0, part_failed=0, part_skipped=0
-rem The system's find, by its full path: another one ahead in PATH (Git's
-rem Unix find, for one) would count nothing.
+rem The system's find, by its full path, as every tool of the system here:
+rem another one ahead in PATH (Git's Unix find, for one) would count nothing.
 for /f "tokens=1-5" %%a in ('%SystemRoot%\System32\find.exe "[  " ^< "%log%"') do call :tally %%b %%d %%e
 if not "%rc%"=="0" call :ended_badly
 set /a part_count=part_passed+part_failed+part_skipped
@@ -121,7 +121,7 @@ type "%log%" >nul 2>&1
 if not errorlevel 1 exit /b 0
 set /a waited+=1
 if %waited% gtr 60 exit /b 0
-ping -n 2 127.0.0.1 >nul
+%SystemRoot%\System32\PING.EXE -n 2 127.0.0.1 >nul
 goto :log_readable
 
 rem :check_beside PROGRAM

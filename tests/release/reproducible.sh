@@ -74,5 +74,16 @@ for page in README.md docs/*.md; do
         [ -e "$(dirname "$page")/$link" ] || { echo "$page: links to $link, which is not there" >&2; exit 1; }
     done
 done
+# ... and every anchor to a heading of its page, named as GitHub names them.
+python3 - README.md docs/*.md <<'PY'
+import os, re, sys
+def anchors(page):
+    return {re.sub(r"[^\w\- ]", "", h.strip().lower()).replace(" ", "-")
+            for h in re.findall(r"^#+ (.*)$", open(page, encoding="utf-8").read(), re.M)}
+for page in sys.argv[1:]:
+    for target, anchor in re.findall(r"\]\(([^):#]*)#([^)]+)\)", open(page, encoding="utf-8").read()):
+        target = os.path.join(os.path.dirname(page), target) if target else page
+        assert anchor in anchors(target), page + ": no heading #" + anchor + " in " + target
+PY
 echo "release: dist/$zip and dist/$bundle built twice, the same bytes;" \
      "$(cut -c1-16 "dist/$zip.sha256")…, $(cut -c1-16 "dist/$bundle.sha256")…"
